@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QListView>
+
+#include <string>
+#include <vector>
+
+namespace quervelle {
+
+// Dir1: the directory list. The drive's root at the top, the folders down to the one shown,
+// then its sub-folders, indented like a tree; it never goes above the drive's root. A click
+// only highlights; a double click or Enter opens the highlighted folder.
+class DirListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit DirListBox(QWidget *parent = nullptr);
+    ~DirListBox() override;
+
+    // The mount paths of the drives. Setting Path to one of them shows the folder held for
+    // that drive (the last one shown while it was selected, at first its mount path).
+    void setDriveRoots(std::vector<std::string> mountPaths);
+
+    std::string path() const;
+
+    // Shows that folder and raises change() when it differs from the folder shown. A folder that
+    // cannot be read is still taken (the list shows no sub-folders) and PlatformError is thrown.
+    void setPath(const std::string &path);
+
+    // Re-reads the folder shown; a folder that has vanished gives way to its nearest existing
+    // ancestor (raising change()).
+    void refresh();
+
+signals:
+    void change();
+
+private:
+    struct State;
+    State *m_state = nullptr;
+};
+
+} // namespace quervelle

@@ -1,0 +1,56 @@
+#pragma once
+
+// The two kinds of error a handler can meet. PlatformError is raised by a failing platform
+// operation and carries a French sentence naming what failed and the path concerned;
+// OverflowError is raised by 16-bit arithmetic on the drive slot. Handlers never catch them:
+// the window's event dispatch catches at the boundary of every event and shows the message.
+
+#include <stdexcept>
+#include <string>
+
+namespace quervelle {
+
+enum class ErrorKind {
+    NotFound,
+    AccessDenied,
+    AlreadyExists,
+    NotEmpty,
+    ReadOnlyFileSystem,
+    NoSpace,
+    NameTooLong,
+    InvalidName,
+    Busy,
+    NotExecutable,
+    Other,
+};
+
+class PlatformError : public std::runtime_error {
+public:
+    // systemText is the operating system's own wording, used for ErrorKind::Other.
+    PlatformError(ErrorKind kind, std::string path, int osError = 0, std::string systemText = {});
+
+    ErrorKind kind() const { return m_kind; }
+    const std::string &path() const { return m_path; }
+    int osError() const { return m_osError; }
+
+private:
+    ErrorKind m_kind;
+    std::string m_path;
+    int m_osError;
+};
+
+class OverflowError : public std::runtime_error {
+public:
+    OverflowError();
+};
+
+// The French sentence for an error condition, with the path (its bytes as they are).
+std::string frenchMessage(ErrorKind kind, const std::string &path, const std::string &systemText);
+
+// The condition an errno value stands for.
+ErrorKind errorKindFromErrno(int err);
+
+// A PlatformError for a failed system call on path, from its errno value.
+PlatformError errorFromErrno(int err, const std::string &path);
+
+} // namespace quervelle

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QListView>
+
+#include <string>
+
+namespace quervelle {
+
+// File1: the file list. The regular files of its folder (and links to them) whose names match
+// the pattern, in case-insensitive natural order; names starting with "." are hidden. Names
+// are kept as their exact bytes; only their display decodes them.
+class FileListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget *parent = nullptr);
+    ~FileListBox() override;
+
+    std::string path() const;
+    std::string fileName() const; // the selected name, no folder; empty when none
+    int listCount() const; // every entry listed, not saturated
+    std::string pattern() const;
+
+    // A folder path given here becomes the list's path and the folder is read at once, under the
+    // current pattern; the selection is cleared. A folder that cannot be read is still taken
+    // (the list shows no names) and PlatformError is thrown.
+    void setFileName(const std::string &text);
+    void setPattern(const std::string &pattern); // re-reads the folder; throws like setFileName
+    void refresh(); // re-reads the folder; throws like setFileName
+
+signals:
+    void click(); // a name clicked, or the selection moved by keyboard
+    void lostFocus(); // the focus left the list
+
+private:
+    struct State;
+    State *m_state = nullptr;
+};
+
+} // namespace quervelle
