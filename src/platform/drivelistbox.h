@@ -16,6 +16,8 @@ class DriveListBox : public QComboBox {
 public:
     explicit DriveListBox(QWidget *parent = nullptr);
 
+    // Replaces the list; the drive selected before stays selected where it is still listed,
+    // otherwise the drive holding it ("/" at worst). Raises nothing.
     void setDrives(std::vector<Drive> drives);
     const std::vector<Drive> &drives() const { return m_drives; }
 
@@ -23,7 +25,7 @@ public:
     void selectDriveFor(const std::string &path);
 
     std::string drive() const; // the selected drive's mount path, empty when none
-    int listIndex() const; // zero-based, -1 when none
+    int listIndex() const;     // zero-based, -1 when none
     int listCount() const;
 
 signals:
@@ -31,6 +33,7 @@ signals:
 
 private:
     std::vector<Drive> m_drives;
+    int m_chosen = -1; // the index selected last, by the user or the program
 };
 
 } // namespace quervelle

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace quervelle {
 
@@ -11,45 +12,48 @@ PlatformError::PlatformError(ErrorKind kind, std::string path, int osError, std:
 
 OverflowError::OverflowError() : std::runtime_error("Dépassement de capacité") {}
 
-std::string frenchMessage(ErrorKind kind, const std::string &path, const std::string &systemText) {
-    const char *sentence = nullptr;
+namespace {
+
+const char *sentenceFor(ErrorKind kind) {
     switch (kind) {
     case ErrorKind::NotFound:
-        sentence = "Fichier introuvable";
-        break;
+        return "Fichier introuvable";
     case ErrorKind::AccessDenied:
-        sentence = "Accès refusé";
-        break;
+        return "Accès refusé";
     case ErrorKind::AlreadyExists:
-        sentence = "Le fichier ou le dossier existe déjà";
-        break;
+        return "Le fichier ou le dossier existe déjà";
     case ErrorKind::NotEmpty:
-        sentence = "Le dossier n'est pas vide";
-        break;
+        return "Le dossier n'est pas vide";
     case ErrorKind::ReadOnlyFileSystem:
-        sentence = "Le disque est en lecture seule";
-        break;
+        return "Le disque est en lecture seule";
     case ErrorKind::NoSpace:
-        sentence = "Plus de place sur le disque";
-        break;
+        return "Plus de place sur le disque";
     case ErrorKind::NameTooLong:
-        sentence = "Nom trop long";
-        break;
+        return "Nom trop long";
     case ErrorKind::InvalidName:
-        sentence = "Nom incorrect";
-        break;
+        return "Nom incorrect";
     case ErrorKind::Busy:
-        sentence = "Fichier ou dossier en cours d'utilisation";
-        break;
+        return "Fichier ou dossier en cours d'utilisation";
     case ErrorKind::NotExecutable:
-        sentence = "Ce fichier ne peut pas être exécuté";
-        break;
+        return "Ce fichier ne peut pas être exécuté";
+    case ErrorKind::NotADirectory:
+        return "Ce n'est pas un dossier";
+    case ErrorKind::IsADirectory:
+        return "C'est un dossier, pas un fichier";
     case ErrorKind::Other:
         break;
     }
+    return nullptr;
+}
+
+} // namespace
+
+std::string frenchMessage(ErrorKind kind, const std::string &path, const std::string &systemText) {
     std::string message;
-    if (sentence) {
+    if (const char *sentence = sentenceFor(kind)) {
         message = sentence;
+        if (!systemText.empty())
+            message += " (" + systemText + ")";
     } else {
         message = "Erreur";
         if (!systemText.empty())
@@ -63,7 +67,7 @@ std::string frenchMessage(ErrorKind kind, const std::string &path, const std::st
 ErrorKind errorKindFromErrno(int err) {
     switch (err) {
     case ENOENT:
-    case ENOTDIR:
+    case ENOTDIR: // a component of the path is not a folder: the path leads nowhere
         return ErrorKind::NotFound;
     case EACCES:
     case EPERM:
@@ -87,6 +91,8 @@ ErrorKind errorKindFromErrno(int err) {
         return ErrorKind::Busy;
     case ENOEXEC:
         return ErrorKind::NotExecutable;
+    case EISDIR:
+        return ErrorKind::IsADirectory;
     default:
         return ErrorKind::Other;
     }

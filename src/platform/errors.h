@@ -21,6 +21,8 @@ enum class ErrorKind {
     InvalidName,
     Busy,
     NotExecutable,
+    NotADirectory, // a folder was expected (a file, or a link to a folder, was given)
+    IsADirectory,  // a file was expected and a folder was given
     Other,
 };
 
@@ -44,7 +46,9 @@ public:
     OverflowError();
 };
 
-// The French sentence for an error condition, with the path (its bytes as they are).
+// The French sentence for an error condition, with the path (its bytes as they are). For
+// ErrorKind::Other the sentence is the system's own text; for the other kinds a non-empty
+// systemText is a detail shown in parentheses after the sentence.
 std::string frenchMessage(ErrorKind kind, const std::string &path, const std::string &systemText);
 
 // The condition an errno value stands for.

@@ -55,6 +55,8 @@ public:
     void unloadWindow() override;
 
 private:
+    QLineEdit *textBox(TextBox box) const;
+
     Controls m_controls;
     Dialogs &m_dialogs;
     std::function<void()> m_unload;
