@@ -33,7 +33,20 @@ public:
 signals:
     void change();
 
+    // Opening a folder from the list (double click, Enter) failed; the French sentence saying
+    // why. The folder is still taken, as with setPath().
+    void openFailed(const QString &message);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
+    void showFolder(const std::string &folder); // takes it and raises change() when it differs
+    void load(const std::string &folder);       // takes it and reads it, raising nothing
+    void highlightShown();
+    void open(const QModelIndex &index);
+
     struct State;
     State *m_state = nullptr;
 };

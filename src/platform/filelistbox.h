@@ -17,21 +17,32 @@ public:
 
     std::string path() const;
     std::string fileName() const; // the selected name, no folder; empty when none
-    int listCount() const; // every entry listed, not saturated
+    int listCount() const;        // every entry listed, not saturated
     std::string pattern() const;
 
     // A folder path given here becomes the list's path and the folder is read at once, under the
     // current pattern; the selection is cleared. A folder that cannot be read is still taken
-    // (the list shows no names) and PlatformError is thrown.
+    // (the list shows no names) and PlatformError is thrown. A path to a file in an existing
+    // folder takes that folder and selects the file; a bare name selects it in the list as it
+    // is (PlatformError when it is not listed). Selecting this way raises no click().
     void setFileName(const std::string &text);
     void setPattern(const std::string &pattern); // re-reads the folder; throws like setFileName
-    void refresh(); // re-reads the folder; throws like setFileName
+    void refresh();                              // re-reads the folder; throws like setFileName
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 signals:
-    void click(); // a name clicked, or the selection moved by keyboard
+    void click();     // a name clicked, or the selection moved by keyboard
     void lostFocus(); // the focus left the list
 
 private:
+    void load(const std::string &folder);
+    void selectRow(int row);
+
     struct State;
     State *m_state = nullptr;
 };

@@ -1,0 +1,109 @@
+#include "platform/namelist.h"
+
+#include "platform/nameorder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <stdexcept>
+#include <thread>
+
+namespace quervelle {
+
+namespace {
+
+struct Keyed {
+    QCollatorSortKey key;
+    std::uint32_t offset;
+};
+
+// Below this many names a second thread costs more than it saves.
+constexpr std::size_t twoThreadThreshold = 4096;
+
+} // namespace
+
+std::string_view NameList::name(std::size_t row) const {
+    return std::string_view(m_bytes.data() + m_offsets[row]);
+}
+
+void NameList::append(std::string_view name) {
+    const std::size_t offset = m_bytes.size();
+    if (offset + name.size() + 1 > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many names in one folder");
+    m_bytes.insert(m_bytes.end(), name.begin(), name.end());
+    m_bytes.push_back('\0');
+    m_offsets.push_back(static_cast<std::uint32_t>(offset));
+}
+
+void NameList::clear() {
+    std::vector<char>().swap(m_bytes);
+    std::vector<std::uint32_t>().swap(m_offsets);
+}
+
+void NameList::shrinkToFit() {
+    m_bytes.shrink_to_fit();
+    m_offsets.shrink_to_fit();
+}
+
+long long NameList::find(std::string_view name) const {
+    for (std::size_t row = 0; row < m_offsets.size(); ++row) {
+        if (this->name(row) == name)
+            return static_cast<long long>(row);
+    }
+    return -1;
+}
+
+void NameList::sort(const NameOrder &order, const NameOrder *helper) {
+    const std::size_t count = m_offsets.size();
+    if (count < 2)
+        return;
+    const char *bytes = m_bytes.data();
+    auto less = [bytes](const Keyed &a, const Keyed &b) {
+        return NameOrder::compareKeys(a.key, bytes + a.offset, b.key, bytes + b.offset) < 0;
+    };
+    auto keyAndSort = [&](const NameOrder &by, std::size_t begin, std::size_t end,
+                          std::vector<Keyed> &out) {
+        out.reserve(end - begin);
+        for (std::size_t i = begin; i < end; ++i)
+            out.push_back(Keyed{by.sortKey(bytes + m_offsets[i]), m_offsets[i]});
+        std::sort(out.begin(), out.end(), less);
+    };
+
+    std::vector<Keyed> first;
+    std::vector<Keyed> second;
+    if (helper && count >= twoThreadThreshold) {
+        const std::size_t half = count / 2;
+        std::exception_ptr failure;
+        std::thread worker([&] {
+            try {
+                keyAndSort(*helper, half, count, second);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        try {
+            keyAndSort(order, 0, half, first);
+        } catch (...) {
+            worker.join();
+            throw;
+        }
+        worker.join();
+        if (failure)
+            std::rethrow_exception(failure);
+    } else {
+        keyAndSort(order, 0, count, first);
+    }
+
+    std::size_t out = 0;
+    auto a = first.begin();
+    auto b = second.begin();
+    while (a != first.end() || b != second.end()) {
+        if (b == second.end() || (a != first.end() && !less(*b, *a)))
+            m_offsets[out++] = (a++)->offset;
+        else
+            m_offsets[out++] = (b++)->offset;
+    }
+}
+
+} // namespace quervelle
