@@ -1,0 +1,299 @@
+#include "window/quervelle.h"
+
+#include "logic/handlers.h"
+#include "platform/dialogs.h"
+#include "platform/dirlistbox.h"
+#include "platform/drivelistbox.h"
+#include "platform/drives.h"
+#include "platform/errors.h"
+#include "platform/filelistbox.h"
+#include "platform/qtplatform.h"
+#include "window/fonts.h"
+#include "window/wiring.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+namespace quervelle {
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+constexpr int ClientWidthTwips = 6915;
+constexpr int ClientHeightTwips = 3930;
+
+// Twips to pixels at 96 dots per inch, to the nearest pixel (3550 twips is 236.67 pixels).
+constexpr int pixels(int twips) {
+    return (2 * twips + TwipsPerPixel) / (2 * TwipsPerPixel);
+}
+
+enum class Kind { DirList, FileList, DriveList, TextBox, Button, Label };
+enum class Look { Plain, PatternBox, TitleLabel, DateLabel, SizeLabel };
+
+struct Design {
+    const char *name;
+    Kind kind;
+    const char *caption;          // UTF-8; for lists and boxes the accessible name
+    int left, top, width, height; // twips
+    Look look = Look::Plain;
+};
+
+// The controls in tab order.
+constexpr std::array<Design, 15> DesignTable{{
+    {"Dir1", Kind::DirList, "Dossiers", 240, 960, 2415, 2340},
+    {"File1", Kind::FileList, "Fichiers", 3000, 960, 2175, 1845},
+    {"Drive1", Kind::DriveList, "Lecteurs", 3000, 3000, 2175, 315},
+    {"Text1", Kind::TextBox, "Motif", 1560, 240, 2415, 375, Look::PatternBox},
+    {"Command1", Kind::Button, "Fermer", 5640, 240, 1095, 375},
+    {"Command2", Kind::Button, "OK", 4080, 240, 495, 375},
+    {"Label1", Kind::Label, "Fichier:", 480, 315, 975, 255, Look::TitleLabel},
+    {"Text2", Kind::TextBox, "Date", 1080, 3550, 1575, 285},
+    {"Label2", Kind::Label, "A été créé le:", 120, 3600, 975, 255, Look::DateLabel},
+    {"Text3", Kind::TextBox, "Taille", 3480, 3550, 1695, 285},
+    {"Label3", Kind::Label, "Taille:", 3000, 3600, 495, 255, Look::SizeLabel},
+    {"Command3", Kind::Button, "Kill", 5640, 2040, 1095, 375},
+    {"Command4", Kind::Button, "Créer dossier", 5640, 840, 1095, 375},
+    {"Command5", Kind::Button, "Exécuter", 5640, 2640, 1095, 375},
+    {"Command6", Kind::Button, "RmDir", 5640, 1440, 1095, 375},
+}};
+
+QWidget *makeControl(const Design &d, QWidget *parent) {
+    const QString caption = QString::fromUtf8(d.caption);
+    QWidget *w = nullptr;
+    switch (d.kind) {
+    case Kind::DirList:
+        w = new DirListBox(parent);
+        break;
+    case Kind::FileList:
+        w = new FileListBox(parent);
+        break;
+    case Kind::DriveList:
+        w = new DriveListBox(parent);
+        break;
+    case Kind::TextBox:
+        w = new QLineEdit(parent);
+        break;
+    case Kind::Button: {
+        auto *button = new QPushButton(caption, parent);
+        button->setAutoDefault(false);
+        w = button;
+        break;
+    }
+    case Kind::Label: {
+        auto *label = new QLabel(caption, parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setTextFormat(Qt::PlainText);
+        // Transparent: the text is drawn straight over the background picture.
+        label->setAutoFillBackground(false);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, Qt::transparent);
+        label->setPalette(palette);
+        w = label;
+        break;
+    }
+    }
+    w->setObjectName(QString::fromLatin1(d.name));
+    w->setAccessibleName(caption);
+    w->setGeometry(pixels(d.left), pixels(d.top), pixels(d.width), pixels(d.height));
+
+    switch (d.look) {
+    case Look::Plain:
+        break;
+    case Look::PatternBox:
+        w->setFont(designFont(12, false));
+        break;
+    case Look::TitleLabel: {
+        w->setFont(designFont(12, true));
+        QPalette palette = w->palette();
+        palette.setColor(QPalette::WindowText, Qt::white);
+        w->setPalette(palette);
+        break;
+    }
+    // The two detail labels follow the system's colours, whatever the palette becomes.
+    case Look::DateLabel:
+        w->setForegroundRole(QPalette::Light);
+        break;
+    case Look::SizeLabel:
+        w->setForegroundRole(QPalette::HighlightedText);
+        break;
+    }
+    return w;
+}
+
+// The folder the program was started in, as its exact bytes.
+std::string startFolder(std::string &error) {
+    std::error_code ec;
+    const std::filesystem::path cwd = std::filesystem::current_path(ec);
+    if (!ec)
+        return cwd.native();
+    error = "Dossier de départ illisible (" +
+            frenchMessage(errorKindFromErrno(ec.value()), {}, ec.message()) + ")";
+    return {};
+}
+
+} // namespace
+
+Quervelle::Quervelle(QWidget *parent) : Quervelle(nullptr, parent) {}
+
+Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
+    : QWidget(parent), m_dialogs(std::move(dialogs)) {
+    if (!m_dialogs)
+        m_dialogs = std::make_unique<QtDialogs>(this);
+
+    setWindowTitle(QStringLiteral("Quervelle de fichiers"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(pixels(ClientWidthTwips), pixels(ClientHeightTwips));
+    setFont(designFont(8, false));
+    m_background = QImage(QStringLiteral(":/quervelle/background.bmp"));
+
+    createControls();
+    chainTabOrder();
+
+    Controls controls;
+    controls.drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
+    controls.dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
+    controls.file1 = findChild<FileListBox *>(QStringLiteral("File1"));
+    controls.text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
+    controls.text2 = findChild<QLineEdit *>(QStringLiteral("Text2"));
+    controls.text3 = findChild<QLineEdit *>(QStringLiteral("Text3"));
+    m_platform = std::make_unique<QtPlatform>(controls, *m_dialogs, [this] { close(); });
+    m_handlers = std::make_unique<Handlers>(*m_platform, m_variables);
+
+    startLists();
+    bindEvents();
+}
+
+Quervelle::~Quervelle() {
+    // The controls outlive this body (QWidget deletes its children later) and may still
+    // signal, for instance File1 losing the focus; no handler may run from here on.
+    for (const QMetaObject::Connection &binding : m_bindings)
+        disconnect(binding);
+}
+
+void Quervelle::createControls() {
+    for (const Design &d : DesignTable)
+        makeControl(d, this);
+
+    // The date and size boxes show what the program puts there; their text can be selected
+    // and copied but not typed over.
+    for (const char *name : {"Text2", "Text3"})
+        findChild<QLineEdit *>(QLatin1String(name))->setReadOnly(true);
+
+    // Enter in the pattern box answers "OK".
+    auto *text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
+    auto *command2 = findChild<QPushButton *>(QStringLiteral("Command2"));
+    connect(text1, &QLineEdit::returnPressed, command2, &QPushButton::click);
+}
+
+void Quervelle::chainTabOrder() {
+    QWidget *previous = nullptr;
+    for (const Design &d : DesignTable) {
+        if (d.kind == Kind::Label)
+            continue;
+        QWidget *w = findChild<QWidget *>(QLatin1String(d.name));
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+// The lists start at the folder the program was started in: its drive selected, the
+// directory list showing it, the file list listing it under the default pattern.
+void Quervelle::startLists() {
+    auto *drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
+    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
+    auto *file1 = findChild<FileListBox *>(QStringLiteral("File1"));
+    auto note = [this](const std::string &message) {
+        for (const std::string &seen : m_startErrors)
+            if (seen == message)
+                return;
+        m_startErrors.push_back(message);
+    };
+    auto step = [&](const std::function<void()> &body) {
+        try {
+            body();
+        } catch (...) {
+            note(uncaughtErrorMessage(std::current_exception()));
+        }
+    };
+
+    std::vector<Drive> drives;
+    step([&] { drives = currentDrives(); });
+    if (drives.empty())
+        drives.push_back(Drive{"/", {}});
+    std::string error;
+    std::string start = startFolder(error);
+    if (start.empty()) {
+        note(error);
+        start = drives.front().mountPath;
+    }
+    std::vector<std::string> roots;
+    for (const Drive &d : drives)
+        roots.push_back(d.mountPath);
+
+    step([&] { drive1->setDrives(drives); });
+    step([&] { drive1->selectDriveFor(start); });
+    step([&] { dir1->setDriveRoots(roots); });
+    step([&] { dir1->setPath(start); });
+    step([&] { file1->setFileName(start); });
+}
+
+void Quervelle::bindEvents() {
+    for (const WiringRow &row : wiringTable()) {
+        QObject *control =
+            findChild<QObject *>(QLatin1String(row.control.data(), qsizetype(row.control.size())));
+        auto fire = [this, &row] { run(row); };
+        QMetaObject::Connection binding;
+        if (row.event == "Change") {
+            if (auto *drive = qobject_cast<DriveListBox *>(control))
+                binding = connect(drive, &DriveListBox::change, this, fire);
+            else if (auto *dir = qobject_cast<DirListBox *>(control))
+                binding = connect(dir, &DirListBox::change, this, fire);
+        } else if (row.event == "Click") {
+            if (auto *file = qobject_cast<FileListBox *>(control))
+                binding = connect(file, &FileListBox::click, this, fire);
+            else if (auto *button = qobject_cast<QPushButton *>(control))
+                binding = connect(button, &QPushButton::clicked, this, fire);
+        } else if (row.event == "LostFocus") {
+            if (auto *file = qobject_cast<FileListBox *>(control))
+                binding = connect(file, &FileListBox::lostFocus, this, fire);
+        }
+        Q_ASSERT_X(binding, "Quervelle::bindEvents", "a wiring row names no control event");
+        m_bindings.push_back(binding);
+    }
+}
+
+void Quervelle::run(const WiringRow &row) {
+    emit handlerStarted(QString::fromLatin1(row.handler.data(), qsizetype(row.handler.size())));
+    runAtBoundary(*m_dialogs, [this, &row] { (m_handlers.get()->*row.run)(); });
+}
+
+void Quervelle::reportStartErrors() {
+    for (const std::string &message : m_startErrors)
+        m_dialogs->uncaughtError(message);
+}
+
+void Quervelle::paintEvent(QPaintEvent *) {
+    // Unscaled from the top-left corner; what lies beyond the client area is cut off.
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), m_background);
+}
+
+void Quervelle::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (!m_startErrorsShown && !m_startErrors.empty()) {
+        m_startErrorsShown = true;
+        // After the window is on screen, so that the boxes have it as their owner.
+        QMetaObject::invokeMethod(this, &Quervelle::reportStartErrors, Qt::QueuedConnection);
+    }
+}
+
+} // namespace quervelle

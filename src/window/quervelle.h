@@ -1,0 +1,67 @@
+#pragma once
+
+// The one window of the program. It holds the fifteen controls at their design positions
+// (in twips, 15 to a pixel at 96 dots per inch; Qt's high-DPI scaling does the rest), paints
+// the brushed-metal background, and binds the ten handled control events to the handlers
+// (wiring.h). Data flows one way: a control event runs a handler, the handler reads and writes
+// the controls through QtPlatform, and the window itself keeps nothing but the two window
+// variables. No handler runs at start: the three lists are set to the start folder before the
+// events are bound.
+
+#include "logic/windowvariables.h"
+
+#include <QImage>
+#include <QMetaObject>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quervelle {
+
+class Dialogs;
+class Handlers;
+class QtPlatform;
+struct WiringRow;
+
+class Quervelle final : public QWidget {
+    Q_OBJECT
+public:
+    // The real window: its dialogs are Qt's message and input boxes.
+    explicit Quervelle(QWidget *parent = nullptr);
+    // The window with other dialogs (tests answer them from a script).
+    explicit Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent = nullptr);
+    ~Quervelle() override;
+
+    const WindowVariables &variables() const { return m_variables; }
+    // The errors met while the lists were set at start; shown once the window is first shown.
+    const std::vector<std::string> &startErrors() const { return m_startErrors; }
+
+signals:
+    // Emitted as a handler starts, with its name from the wiring table.
+    void handlerStarted(const QString &name);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+    void chainTabOrder();
+    void startLists();
+    void bindEvents();
+    void run(const WiringRow &row);
+    void reportStartErrors();
+
+    WindowVariables m_variables;
+    std::unique_ptr<Dialogs> m_dialogs;
+    std::unique_ptr<QtPlatform> m_platform;
+    std::unique_ptr<Handlers> m_handlers;
+    std::vector<QMetaObject::Connection> m_bindings;
+    std::vector<std::string> m_startErrors;
+    bool m_startErrorsShown = false;
+    QImage m_background;
+};
+
+} // namespace quervelle
