@@ -1,0 +1,399 @@
+// The benchmark of the file and directory lists. It makes its own test folders in a temporary
+// directory, then lists them with the floor (what a single-threaded program does at the least:
+// read, filter on raw bytes, sort by precomputed keys), with Quervelle's lists and with Qt's
+// own ways of showing a folder, each contender in a child process of its own, warm cache,
+// median of several runs. It prints one table and whether each goal holds. The exit code is 0
+// whatever the figures; it is non-zero only when the benchmark could not run.
+//
+//   quervelle_bench [--sizes 10000,100000,1000000]
+
+#include "fixtures.h"
+#include "measure.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void onSignal(int) {
+    g_stop = 1;
+}
+
+bool stopRequested() {
+    return g_stop != 0;
+}
+
+void catchSignals() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaction(signal, &action, nullptr);
+}
+
+struct Interrupted {};
+
+void say(const QString &text) {
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+std::string bytes(const QString &path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Removes the fixtures on every way out; QTemporaryDir removes whatever is left.
+class Fixtures {
+public:
+    Fixtures() : m_root(QDir::tempPath() + QStringLiteral("/quervelle-bench-XXXXXX")) {
+        if (!m_root.isValid())
+            throw std::runtime_error("cannot create a temporary folder");
+        m_empty = path(QStringLiteral("empty"));
+        if (!QDir().mkdir(m_empty))
+            throw std::runtime_error("cannot create " + bytes(m_empty));
+    }
+    ~Fixtures() {
+        for (const QString &folder : m_made)
+            bench::removeFixture(bytes(folder));
+    }
+    Fixtures(const Fixtures &) = delete;
+    Fixtures &operator=(const Fixtures &) = delete;
+
+    QString emptyFolder() const { return m_empty; }
+
+    QString files(long long count) {
+        return make(QStringLiteral("files-%1").arg(count), [count](const std::string &p) {
+            return bench::makeFileFolder(p, std::size_t(count), stopRequested);
+        });
+    }
+    QString folders(long long count) {
+        return make(QStringLiteral("folders-%1").arg(count), [count](const std::string &p) {
+            return bench::makeFolderOfFolders(p, std::size_t(count), stopRequested);
+        });
+    }
+
+private:
+    QString path(const QString &name) const { return m_root.path() + u'/' + name; }
+
+    template <typename Maker> QString make(const QString &name, Maker maker) {
+        const QString folder = path(name);
+        if (m_made.contains(folder))
+            return folder;
+        say(QStringLiteral("creating %1").arg(folder));
+        m_made << folder;
+        if (!maker(bytes(folder)))
+            throw Interrupted{};
+        return folder;
+    }
+
+    QTemporaryDir m_root;
+    QString m_empty;
+    QStringList m_made;
+};
+
+struct Figure {
+    bool ok = false;
+    QString error;
+    bench::Result result;
+
+    double median() const {
+        std::vector<double> times = result.milliseconds;
+        std::sort(times.begin(), times.end());
+        const std::size_t n = times.size();
+        return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    }
+    double bytesPerEntry() const {
+        return result.entries > 0 ? double(result.heapRetained) / double(result.entries) : 0;
+    }
+};
+
+Figure runChild(const bench::Request &request) {
+    say(QStringLiteral("  %1 on %2: %3 + %4 runs")
+            .arg(bench::contenderKey(request.contender), QDir(request.folder).dirName())
+            .arg(request.warmups)
+            .arg(request.runs));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                QStringList{QStringLiteral("--measure")} + bench::requestArguments(request));
+    Figure figure;
+    if (!child.waitForStarted()) {
+        figure.error = QStringLiteral("could not start");
+        return figure;
+    }
+    while (!child.waitForFinished(100)) {
+        if (stopRequested()) {
+            child.kill();
+            child.waitForFinished();
+            throw Interrupted{};
+        }
+    }
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        figure.error = QStringLiteral("failed");
+        return figure;
+    }
+    for (const QString &line : output.split(u'\n'))
+        if (bench::resultFromLine(line, &figure.result))
+            figure.ok = true;
+    if (!figure.ok)
+        figure.error = QStringLiteral("no result");
+    return figure;
+}
+
+QString cell(const Figure &figure, double value, int precision = 1) {
+    return figure.ok ? QString::number(value, 'f', precision) : QStringLiteral("error");
+}
+
+QString ratio(const Figure &numerator, const Figure &denominator) {
+    if (!numerator.ok || !denominator.ok || denominator.median() <= 0)
+        return QStringLiteral("-");
+    return QString::number(numerator.median() / denominator.median(), 'f', 2);
+}
+
+QString megabytes(const Figure &figure) {
+    return figure.ok ? QString::number(double(figure.result.peakRssKb) / 1024, 'f', 0)
+                     : QStringLiteral("-");
+}
+
+struct Row {
+    QString label;
+    long long n = 0;
+    Figure floor, quervelle, fsModel, listWidget;
+    bool hasPeers = false;
+    bool heapShown = true; // false where the run starts from a full list, not an empty one
+};
+
+void printTable(const std::vector<Row> &rows) {
+    const char *format = "%-9s %8s %8s %9s %10s %6s %10s %7s %10s %7s %19s %19s\n";
+    std::printf(format, "case", "N", "listed", "F(N) ms", "Quervelle", "Q/F", "QFSModel", "FSM/Q",
+                "QListWidg", "QLW/Q", "heap B/entry F/Q/M/W", "peak RSS MB F/Q/M/W");
+    for (const Row &row : rows) {
+        const auto peer = [&](const Figure &figure) {
+            return row.hasPeers ? cell(figure, figure.median()) : QStringLiteral("-");
+        };
+        const auto peerRatio = [&](const Figure &figure) {
+            return row.hasPeers ? ratio(figure, row.quervelle) : QStringLiteral("-");
+        };
+        const auto perEntry = [&](const Figure &figure, bool shown) {
+            return shown && figure.ok ? QString::number(figure.bytesPerEntry(), 'f', 0)
+                                      : QStringLiteral("-");
+        };
+        const QString heap =
+            QStringList{perEntry(row.floor, true), perEntry(row.quervelle, row.heapShown),
+                        perEntry(row.fsModel, row.hasPeers), perEntry(row.listWidget, row.hasPeers)}
+                .join(u'/');
+        const QString rss =
+            QStringList{megabytes(row.floor), megabytes(row.quervelle),
+                        row.hasPeers ? megabytes(row.fsModel) : QStringLiteral("-"),
+                        row.hasPeers ? megabytes(row.listWidget) : QStringLiteral("-")}
+                .join(u'/');
+        const QString listed =
+            row.quervelle.ok ? QString::number(row.quervelle.result.entries) : QStringLiteral("-");
+        std::printf(format, qPrintable(row.label), qPrintable(QString::number(row.n)),
+                    qPrintable(listed), qPrintable(cell(row.floor, row.floor.median())),
+                    qPrintable(cell(row.quervelle, row.quervelle.median())),
+                    qPrintable(ratio(row.quervelle, row.floor)), qPrintable(peer(row.fsModel)),
+                    qPrintable(peerRatio(row.fsModel)), qPrintable(peer(row.listWidget)),
+                    qPrintable(peerRatio(row.listWidget)), qPrintable(heap), qPrintable(rss));
+    }
+}
+
+void goal(bool holds, const QString &text) {
+    std::printf("%s %s\n", holds ? "PASS" : "FAIL", qPrintable(text));
+}
+
+QString ms(double value) {
+    return QString::number(value, 'f', 1) + QStringLiteral(" ms");
+}
+
+// Quervelle must list exactly the floor's entries (a list that drops names is not faster);
+// a peer that lists fewer is noted (Qt's QDir skips names that are not valid UTF-8).
+void checkCounts(const Row &row, const Figure &figure, const char *name, bool mustMatch) {
+    if (row.floor.ok && figure.ok && figure.result.entries != row.floor.result.entries)
+        std::printf("%s %s listed %lld entries in %s %lld, the floor %lld\n",
+                    mustMatch ? "WARNING" : "NOTE", name, figure.result.entries,
+                    qPrintable(row.label), row.n, row.floor.result.entries);
+}
+
+int runBenchmark(const QList<long long> &sizes) {
+    catchSignals();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Fixtures fixtures;
+    const QString empty = fixtures.emptyFolder();
+    const auto request = [&](bench::Contender contender, const QString &folder, int warmups,
+                             int runs) {
+        return runChild(bench::Request{contender, folder, empty, warmups, runs});
+    };
+
+    std::vector<Row> rows;
+    std::optional<Row> pattern, folders;
+    for (const long long n : sizes) {
+        const QString folder = fixtures.files(n);
+        const bool huge = n >= 1'000'000;
+        const int runs = huge ? 3 : n >= 100'000 ? 5 : 7;
+        Row row{QStringLiteral("files"), n, {}, {}, {}, {}, true};
+        row.floor = request(bench::Contender::FloorFiles, folder, 1, runs);
+        row.quervelle = request(bench::Contender::QuervelleFiles, folder, 1, runs);
+        // The peers take seconds to minutes on the largest folder: once there, the cache
+        // already warm from the runs above.
+        row.fsModel =
+            request(bench::Contender::FileSystemModel, folder, huge ? 0 : 1, huge ? 1 : 3);
+        row.listWidget = request(bench::Contender::ListWidget, folder, huge ? 0 : 1, huge ? 1 : 3);
+        rows.push_back(row);
+        if (n == 100'000) {
+            pattern = Row{QStringLiteral("pattern"), n, row.floor, {}, {}, {}, false, false};
+            pattern->quervelle = request(bench::Contender::QuervellePattern, folder, 1, runs);
+        }
+    }
+    {
+        const long long n = 100'000;
+        const QString folder = fixtures.folders(n);
+        folders = Row{QStringLiteral("folders"), n, {}, {}, {}, {}, false};
+        folders->floor = request(bench::Contender::FloorFolders, folder, 1, 5);
+        folders->quervelle = request(bench::Contender::QuervelleFolders, folder, 1, 5);
+    }
+    std::vector<Row> table = rows;
+    if (pattern)
+        table.push_back(*pattern);
+    table.push_back(*folders);
+
+    std::printf("\nListing a folder, warm cache, median milliseconds; Q = Quervelle, "
+                "M = QFileSystemModel + QListView, W = QDir::entryList + QListWidget\n");
+    printTable(table);
+    std::printf("\n");
+    for (const Row &row : rows) {
+        checkCounts(row, row.quervelle, "Quervelle", true);
+        checkCounts(row, row.fsModel, "QFileSystemModel", false);
+        checkCounts(row, row.listWidget, "QListWidget", false);
+    }
+    if (pattern)
+        checkCounts(*pattern, pattern->quervelle, "Quervelle", true);
+    checkCounts(*folders, folders->quervelle, "Quervelle", true);
+
+    bool allMeasured = true;
+    for (const Row &row : table)
+        for (const Figure *figure : {&row.floor, &row.quervelle})
+            allMeasured = allMeasured && figure->ok;
+    for (const Row &row : rows) {
+        if (!row.floor.ok || !row.quervelle.ok)
+            continue;
+        const double limit = 1.5 * row.floor.median() + 30;
+        goal(row.quervelle.median() <= limit,
+             QStringLiteral("Quervelle <= 1.5 x F(N) + 30 ms at N = %1: %2 against %3")
+                 .arg(row.n)
+                 .arg(ms(row.quervelle.median()), ms(limit)));
+    }
+    for (const Row &row : rows) {
+        if (row.n != 100'000 || !row.fsModel.ok || !row.quervelle.ok)
+            continue;
+        const double r = row.fsModel.median() / row.quervelle.median();
+        goal(r >= 30, QStringLiteral("QFileSystemModel / Quervelle >= 30 at N = 100000: %1")
+                          .arg(r, 0, 'f', 1));
+    }
+    if (pattern && pattern->quervelle.ok && pattern->floor.ok) {
+        const double limit = 1.5 * pattern->floor.median();
+        goal(pattern->quervelle.median() <= limit,
+             QStringLiteral("re-applying a pattern <= 1.5 x F(100000): %1 against %2")
+                 .arg(ms(pattern->quervelle.median()), ms(limit)));
+    }
+    for (const Row &row : rows) {
+        if (!row.quervelle.ok)
+            continue;
+        goal(row.quervelle.bytesPerEntry() <= 64,
+             QStringLiteral("heap retained <= 64 bytes per listed entry at N = %1: %2 bytes")
+                 .arg(row.n)
+                 .arg(row.quervelle.bytesPerEntry(), 0, 'f', 1));
+    }
+    if (folders->floor.ok && folders->quervelle.ok) {
+        const double limit = 1.5 * folders->floor.median();
+        goal(folders->quervelle.median() <= limit,
+             QStringLiteral("directory list of 100000 sub-folders <= 1.5 x its floor: %1 "
+                            "against %2")
+                 .arg(ms(folders->quervelle.median()), ms(limit)));
+    }
+    for (const Row &row : table) {
+        for (const auto &[figure, name] :
+             {std::pair{&row.floor, "floor"}, std::pair{&row.quervelle, "Quervelle"},
+              std::pair{&row.fsModel, "QFileSystemModel"},
+              std::pair{&row.listWidget, "QListWidget"}}) {
+            if (!figure->ok && (row.hasPeers || figure == &row.floor || figure == &row.quervelle))
+                std::printf("ERROR %s on %s %lld: %s\n", name, qPrintable(row.label), row.n,
+                            qPrintable(figure->error));
+        }
+    }
+    for (const Row &row : rows) {
+        if (row.n == 100'000)
+            std::printf("quervelle/floor at 100000: %s\n",
+                        qPrintable(ratio(row.quervelle, row.floor)));
+    }
+    std::fflush(stdout);
+    return allMeasured ? 0 : 2;
+}
+
+int runMeasurement(int argc, char **argv) {
+    QApplication app(argc, argv);
+    bench::Request request;
+    if (!bench::requestFromArguments(app.arguments().mid(2), &request)) {
+        say(QStringLiteral("bad measurement request"));
+        return 2;
+    }
+    try {
+        const bench::Result result = bench::measure(request);
+        std::printf("%s\n", qPrintable(bench::resultLine(result)));
+        return 0;
+    } catch (const std::exception &error) {
+        say(QStringLiteral("%1: %2").arg(bench::contenderKey(request.contender),
+                                         QString::fromLocal8Bit(error.what())));
+        return 2;
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc > 1 && std::string(argv[1]) == "--measure")
+        return runMeasurement(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    QList<long long> sizes{10'000, 100'000, 1'000'000};
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() == 2 && arguments[0] == QLatin1String("--sizes")) {
+        sizes.clear();
+        for (const QString &size : arguments[1].split(u',')) {
+            bool ok = false;
+            sizes << size.toLongLong(&ok);
+            if (!ok || sizes.back() <= 0) {
+                say(QStringLiteral("usage: quervelle_bench [--sizes N,N,...]"));
+                return 2;
+            }
+        }
+    } else if (!arguments.isEmpty()) {
+        say(QStringLiteral("usage: quervelle_bench [--sizes N,N,...]"));
+        return 2;
+    }
+    try {
+        return runBenchmark(sizes);
+    } catch (const Interrupted &) {
+        say(QStringLiteral("interrupted; the test folders are removed"));
+        return 130;
+    } catch (const std::exception &error) {
+        say(QStringLiteral("the benchmark could not run: %1").arg(error.what()));
+        return 2;
+    }
+}
