@@ -30,7 +30,7 @@ int folderStatus(const std::string &path);
 // True when something (a file, a folder, a link, even a dangling one) exists at path.
 bool entryExists(const std::string &path);
 
-// The folder the program was started in, or the separator alone when it cannot be known.
+// The folder the program was started in, or the root when it cannot be known.
 std::string startFolder();
 
 // The separator between path components.

@@ -7,6 +7,7 @@
 #include <exception>
 #include <limits>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 namespace quervelle {
@@ -72,16 +73,26 @@ void NameList::sort(const NameOrder &order, const NameOrder *helper) {
 
     std::vector<Keyed> first;
     std::vector<Keyed> second;
-    if (helper && count >= twoThreadThreshold) {
-        const std::size_t half = count / 2;
-        std::exception_ptr failure;
-        std::thread worker([&] {
-            try {
-                keyAndSort(*helper, half, count, second);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
+    const std::size_t half = helper && count >= twoThreadThreshold ? count / 2 : count;
+    std::exception_ptr failure;
+    std::thread worker;
+    if (half < count) {
+        try {
+            worker = std::thread([&] {
+                try {
+                    keyAndSort(*helper, half, count, second);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: this one does it all.
+            keyAndSort(order, 0, count, first);
+        }
+    } else {
+        keyAndSort(order, 0, count, first);
+    }
+    if (worker.joinable()) {
         try {
             keyAndSort(order, 0, half, first);
         } catch (...) {
@@ -91,8 +102,6 @@ void NameList::sort(const NameOrder &order, const NameOrder *helper) {
         worker.join();
         if (failure)
             std::rethrow_exception(failure);
-    } else {
-        keyAndSort(order, 0, count, first);
     }
 
     std::size_t out = 0;
@@ -103,6 +112,17 @@ void NameList::sort(const NameOrder &order, const NameOrder *helper) {
             m_offsets[out++] = (a++)->offset;
         else
             m_offsets[out++] = (b++)->offset;
+    }
+
+    // Freeing a million keys takes a while too: each thread frees the half it made.
+    if (!second.empty()) {
+        try {
+            std::thread freer([&second] { std::vector<Keyed>().swap(second); });
+            std::vector<Keyed>().swap(first);
+            freer.join();
+        } catch (const std::system_error &) {
+            // The vectors free themselves on the way out.
+        }
     }
 }
 
