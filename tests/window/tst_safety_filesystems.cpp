@@ -1,0 +1,317 @@
+// Kill, Créer dossier and RmDir on file systems that refuse writes, through the whole program:
+// a read-only bind mount, a folder without write permission, and a full file system (a tiny
+// tmpfs). Each refusal must reach the window's error boundary as its French sentence, with
+// the tree left exactly as it was.
+//
+// The mounts are made in a private mount namespace of this test process, which main() enters
+// before any thread exists, so nothing is ever mounted outside the test. Without the privilege
+// for that, the rows that need a mount are skipped with the reason. As root, the permission
+// rows drop the capability that overrides file permissions for the command, and restore it.
+
+#include "platform/filelistbox.h"
+#include "support/dialogscript.h"
+#include "support/fsfixture.h"
+#include "support/listfixtures.h"
+#include "support/stackfixture.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using namespace quervelle::test;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// Why the private mount namespace could not be made; empty when it was.
+QString g_namespaceRefused;
+
+QString systemError(const char *what) {
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+void enterPrivateMountNamespace() {
+    if (::unshare(CLONE_NEWNS) != 0) {
+        g_namespaceRefused = systemError("unshare(CLONE_NEWNS)");
+        return;
+    }
+    // Nothing mounted from here on propagates back to the rest of the machine.
+    if (::mount(nullptr, "/", nullptr, MS_PRIVATE | MS_REC, nullptr) != 0)
+        g_namespaceRefused = systemError("mount(/, MS_PRIVATE | MS_REC)");
+}
+
+enum class Refusing { ReadOnly, NoPermission, Full };
+enum class Command { Kill, CreateFolder, RemoveFolder };
+
+// The capability that lets root write where permissions say no, dropped from this thread's
+// effective set for as long as the object lives. The file operations run on this thread.
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride() {
+        if (::geteuid() != 0) {
+            m_active = true; // an ordinary user: permissions apply anyway
+            return;
+        }
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0) {
+            m_reason = systemError("capget");
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        if (::syscall(SYS_capset, &m_header, reduced) != 0) {
+            m_reason = systemError("capset");
+            return;
+        }
+        m_dropped = true;
+        m_active = true;
+    }
+    ~WithoutPermissionOverride() {
+        if (m_dropped)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    WithoutPermissionOverride(const WithoutPermissionOverride &) = delete;
+    WithoutPermissionOverride &operator=(const WithoutPermissionOverride &) = delete;
+
+    bool active() const { return m_active; }
+    const QString &reason() const { return m_reason; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+    bool m_active = false;
+    QString m_reason;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Refusing)
+Q_DECLARE_METATYPE(Command)
+
+class TestSafetyFileSystems : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void refusedWrites_data();
+    void refusedWrites();
+
+private:
+    // The drive the rows act on, holding dossier/fichier and the empty folder dossier/vide.
+    // Returns the reason when it cannot be made here.
+    QString prepare(Refusing refusing);
+    QString mountOrReason(const char *source, const std::string &target, const char *type,
+                          unsigned long flags, const char *options);
+
+    std::unique_ptr<QTemporaryDir> m_tree;
+    std::string m_root;
+    std::string m_drive;
+    std::vector<std::string> m_mounts;
+};
+
+void TestSafetyFileSystems::init() {
+    m_tree = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_tree->isValid());
+    m_root = fsPath(*m_tree);
+    m_drive.clear();
+}
+
+void TestSafetyFileSystems::cleanup() {
+    for (auto mount = m_mounts.rbegin(); mount != m_mounts.rend(); ++mount)
+        ::umount2(mount->c_str(), MNT_DETACH);
+    m_mounts.clear();
+    ::chmod(fsJoin(m_root, "perm/dossier").c_str(), 0755);
+    removeTree(m_root);
+    m_tree.reset();
+}
+
+QString TestSafetyFileSystems::mountOrReason(const char *source, const std::string &target,
+                                             const char *type, unsigned long flags,
+                                             const char *options) {
+    if (::mount(source, target.c_str(), type, flags, options) != 0)
+        return systemError("mount") + QStringLiteral(" (%1)").arg(fsShow(target));
+    if (!(flags & MS_REMOUNT))
+        m_mounts.push_back(target);
+    return {};
+}
+
+QString TestSafetyFileSystems::prepare(Refusing refusing) {
+    auto populate = [](const std::string &drive) {
+        return fsMakeDir(fsJoin(drive, "dossier")) &&
+               fsWriteFile(fsJoin(drive, "dossier/fichier"), "contenu") &&
+               fsMakeDir(fsJoin(drive, "dossier/vide"));
+    };
+    switch (refusing) {
+    case Refusing::ReadOnly: {
+        if (!g_namespaceRefused.isEmpty())
+            return QStringLiteral("no private mount namespace: ") + g_namespaceRefused;
+        const std::string source = fsJoin(m_root, "source");
+        m_drive = fsJoin(m_root, "ro");
+        if (!fsMakeDir(source) || !fsMakeDir(m_drive) || !populate(source))
+            return fsLastError();
+        QString refused = mountOrReason(source.c_str(), m_drive, nullptr, MS_BIND, nullptr);
+        if (refused.isEmpty())
+            refused =
+                mountOrReason(nullptr, m_drive, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+        return refused;
+    }
+    case Refusing::NoPermission:
+        m_drive = fsJoin(m_root, "perm");
+        if (!fsMakeDir(m_drive) || !populate(m_drive))
+            return fsLastError();
+        if (::chmod(fsJoin(m_drive, "dossier").c_str(), 0555) != 0)
+            return systemError("chmod");
+        return {};
+    case Refusing::Full: {
+        if (!g_namespaceRefused.isEmpty())
+            return QStringLiteral("no private mount namespace: ") + g_namespaceRefused;
+        m_drive = fsJoin(m_root, "full");
+        if (!fsMakeDir(m_drive))
+            return fsLastError();
+        const QString refused =
+            mountOrReason("tmpfs", m_drive, "tmpfs", 0, "size=64k,nr_inodes=32,mode=0755");
+        if (!refused.isEmpty())
+            return refused;
+        if (!populate(m_drive))
+            return fsLastError();
+        // Every block taken, then every inode.
+        const std::string filler = fsJoin(m_drive, "remplissage");
+        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return systemError("open");
+        const std::string block(4096, 'z');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        const int writeError = errno;
+        ::close(fd);
+        if (writeError != ENOSPC)
+            return QStringLiteral("filling the tmpfs stopped on %1").arg(writeError);
+        for (int i = 0;; ++i) {
+            const std::string extra = fsJoin(m_drive, "place" + std::to_string(i));
+            const int more = ::open(extra.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (more < 0)
+                return errno == ENOSPC ? QString() : systemError("open");
+            ::close(more);
+        }
+    }
+    }
+    return QStringLiteral("unknown case");
+}
+
+void TestSafetyFileSystems::refusedWrites_data() {
+    QTest::addColumn<Refusing>("refusing");
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<QByteArray>("sentence"); // empty: the command succeeds
+    const QByteArray readOnly("Le disque est en lecture seule");
+    const QByteArray denied("Accès refusé");
+    const QByteArray noSpace("Plus de place sur le disque");
+    QTest::newRow("read-only: Kill") << Refusing::ReadOnly << Command::Kill << readOnly;
+    QTest::newRow("read-only: Créer dossier")
+        << Refusing::ReadOnly << Command::CreateFolder << readOnly;
+    QTest::newRow("read-only: RmDir") << Refusing::ReadOnly << Command::RemoveFolder << readOnly;
+    QTest::newRow("no write permission: Kill") << Refusing::NoPermission << Command::Kill << denied;
+    QTest::newRow("no write permission: Créer dossier")
+        << Refusing::NoPermission << Command::CreateFolder << denied;
+    QTest::newRow("no write permission: RmDir")
+        << Refusing::NoPermission << Command::RemoveFolder << denied;
+    QTest::newRow("full: Créer dossier") << Refusing::Full << Command::CreateFolder << noSpace;
+    // Removing needs no room, and frees some: on a full disk Kill and RmDir still work.
+    QTest::newRow("full: Kill") << Refusing::Full << Command::Kill << QByteArray();
+    QTest::newRow("full: RmDir") << Refusing::Full << Command::RemoveFolder << QByteArray();
+}
+
+void TestSafetyFileSystems::refusedWrites() {
+    QFETCH(Refusing, refusing);
+    QFETCH(Command, command);
+    QFETCH(QByteArray, sentence);
+    const QString reason = prepare(refusing);
+    if (!reason.isEmpty())
+        QSKIP(qPrintable(reason));
+
+    const std::string folder = fsJoin(m_drive, "dossier");
+    std::string target;
+    std::string relative;
+    StackFixture stack;
+    stack.useDrive(m_drive);
+    switch (command) {
+    case Command::Kill:
+        relative = "dossier/fichier";
+        QVERIFY(stack.showFolder(folder).empty());
+        QVERIFY(stack.clickName("fichier"));
+        break;
+    case Command::CreateFolder:
+        relative = "dossier/nouveau";
+        QVERIFY(stack.showFolder(folder).empty());
+        break;
+    case Command::RemoveFolder:
+        relative = "dossier/vide";
+        QVERIFY(stack.showFolder(fsJoin(m_drive, relative)).empty());
+        break;
+    }
+    target = fsJoin(m_drive, relative);
+    QVERIFY(stack.takeErrors().empty());
+    const FsSnapshot before = fsSnapshot(m_root);
+
+    Strings errors;
+    {
+        std::unique_ptr<WithoutPermissionOverride> withoutOverride;
+        if (refusing == Refusing::NoPermission) {
+            withoutOverride = std::make_unique<WithoutPermissionOverride>();
+            if (!withoutOverride->active())
+                QSKIP(qPrintable(QStringLiteral("running as root, and the permission override "
+                                                "cannot be dropped: ") +
+                                 withoutOverride->reason()));
+        }
+        switch (command) {
+        case Command::Kill:
+            errors = stack.kill();
+            break;
+        case Command::CreateFolder:
+            errors = stack.createFolder("nouveau");
+            break;
+        case Command::RemoveFolder:
+            errors = stack.removeFolder();
+            break;
+        }
+    }
+
+    const FsSnapshot after = fsSnapshot(m_root);
+    if (sentence.isEmpty()) {
+        QVERIFY2(errors.empty(), qPrintable(showLines(errors)));
+        const std::string removed = fsJoin(m_drive, relative).substr(m_root.size() + 1);
+        const QString diff = diffExceptRemoved(before, after, {removed});
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    } else {
+        QVERIFY2(errors == Strings{sentence.toStdString() + " : " + target},
+                 qPrintable(showLines(errors)));
+        const QString diff = fsDiff(before, after);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    }
+    QVERIFY(stack.scriptKeptInStep());
+}
+
+int main(int argc, char **argv) {
+    // First, while this process has a single thread: the namespace is then the whole process's.
+    enterPrivateMountNamespace();
+    if (!g_namespaceRefused.isEmpty())
+        qWarning("private mount namespace refused: %s", qPrintable(g_namespaceRefused));
+    useFrenchRegionAndUtc();
+    QApplication app(argc, argv);
+    TestSafetyFileSystems test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_safety_filesystems.moc"
