@@ -36,4 +36,7 @@ std::string startFolder();
 // The separator between path components.
 char pathSeparator();
 
+// True for a path that does not depend on a current folder ("/x"; on Windows "C:\x", "\\host").
+bool isAbsolutePath(const std::string &path);
+
 } // namespace quervelle

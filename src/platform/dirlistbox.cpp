@@ -190,8 +190,11 @@ std::string DirListBox::path() const {
     return m_state->path;
 }
 
+// An empty text names no folder and is refused; a relative one is taken inside the folder shown.
 void DirListBox::setPath(const std::string &path) {
-    std::string target = normalized(path);
+    if (path.empty())
+        throw errorFromErrno(ENOENT, path);
+    std::string target = normalized(isAbsolutePath(path) ? path : childOf(m_state->path, path));
     for (const std::string &root : m_state->roots) {
         if (root != target)
             continue;

@@ -66,23 +66,31 @@ std::string FileListBox::pattern() const {
 // and selects the name (when the pattern lists it). A bare name, without a separator, selects
 // that name in the list as it stands. Any other text is taken as the folder, shown empty, and the
 // reason it cannot be read is thrown, so that this list and the directory list always agree.
-void FileListBox::setFileName(const std::string &text) {
+// A relative path is taken inside the list's folder.
+void FileListBox::setFileName(const std::string &given) {
     const char separator = pathSeparator();
-    const std::size_t lastSeparator = text.find_last_of(separator);
-    if (lastSeparator == std::string::npos) {
-        const long long row = text.empty() ? -1 : m_state->model.names().find(text);
+    if (given.find(separator) == std::string::npos) {
+        const long long row = given.empty() ? -1 : m_state->model.names().find(given);
         if (row < 0)
-            throw errorFromErrno(ENOENT, text);
+            throw errorFromErrno(ENOENT, given);
         selectRow(static_cast<int>(row));
         return;
     }
+    std::string text = given;
+    if (!isAbsolutePath(text)) {
+        text = m_state->path;
+        if (text.empty() || text.back() != separator)
+            text += separator;
+        text += given;
+    }
+    const std::size_t lastSeparator = text.find_last_of(separator);
     const int status = folderStatus(text);
     if (status == 0) {
         load(text);
         return;
     }
-    const std::string folder =
-        lastSeparator == 0 ? std::string(1, separator) : text.substr(0, lastSeparator);
+    const bool atRoot = lastSeparator == 0 || (lastSeparator == 2 && text[1] == ':');
+    const std::string folder = text.substr(0, atRoot ? lastSeparator + 1 : lastSeparator);
     const std::string name = text.substr(lastSeparator + 1);
     // Something other than a folder (a file, a dangling link) in a folder that exists.
     if ((status == ENOTDIR || status == ENOENT) && !name.empty() && entryExists(text) &&

@@ -78,6 +78,8 @@ private slots:
     void open();
     void singleClickOnlyHighlights();
     void samePathRaisesNothing();
+    void setPathTexts_data();
+    void setPathTexts();
     void heldFolderPerDrive_data();
     void heldFolderPerDrive();
     void refreshOfVanishedFolder();
@@ -206,6 +208,40 @@ void TestDirList::samePathRaisesNothing() {
     QCOMPARE(spy.count(), 1);
     list.refresh(); // still there: re-read, nothing raised
     QCOMPARE(spy.count(), 1);
+}
+
+void TestDirList::setPathTexts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("throws");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("changes");
+    QTest::newRow("an absolute path") << "@/a/b" << false << "@/a/b" << 1;
+    QTest::newRow("a relative path inside the folder shown") << "b/c" << false << "@/a/b/c" << 1;
+    QTest::newRow("an empty text is refused, nothing moves") << "" << true << "@/a" << 0;
+    QTest::newRow("a file is taken and refused") << "@/a/b/file" << true << "@/a/b/file" << 1;
+}
+
+void TestDirList::setPathTexts() {
+    QFETCH(QString, text);
+    QFETCH(bool, throws);
+    QFETCH(QString, path);
+    QFETCH(int, changes);
+    ListFolder dir;
+    makeEntries(dir.path(), tree);
+    DirListBox list;
+    list.setDriveRoots({dir.path()});
+    list.setPath(dir.path() + "/a");
+    QSignalSpy spy(&list, &DirListBox::change);
+    bool thrown = false;
+    try {
+        list.setPath(expand(text.toStdString(), dir.path()));
+    } catch (const PlatformError &error) {
+        thrown = true;
+        QCOMPARE(error.kind(), ErrorKind::NotFound);
+    }
+    QCOMPARE(thrown, throws);
+    QCOMPARE(spy.count(), changes);
+    QCOMPARE(list.path(), expand(path.toStdString(), dir.path()));
 }
 
 void TestDirList::heldFolderPerDrive_data() {

@@ -124,6 +124,8 @@ void TestFileList::setFileName_data() {
         << QByteArray("@/sub/gone") << false << QByteArray("@/sub") << QByteArray("gone") << 3;
     QTest::newRow("a hidden file path takes the folder, selects nothing")
         << QByteArray("@/sub/.hidden") << false << QByteArray("@/sub") << QByteArray("") << 3;
+    QTest::newRow("a relative path is taken inside the list's folder")
+        << QByteArray("sub/two.txt") << false << QByteArray("@/sub") << QByteArray("two.txt") << 3;
     QTest::newRow("a bare listed name selects it")
         << QByteArray("one.txt") << false << QByteArray("@") << QByteArray("one.txt") << 1;
     QTest::newRow("a bare unknown name is refused")

@@ -149,4 +149,8 @@ char pathSeparator() {
     return '/';
 }
 
+bool isAbsolutePath(const std::string &path) {
+    return !path.empty() && path[0] == '/';
+}
+
 } // namespace quervelle

@@ -131,4 +131,10 @@ char pathSeparator() {
     return '\\';
 }
 
+bool isAbsolutePath(const std::string &path) {
+    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
+        return true;
+    return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+}
+
 } // namespace quervelle
