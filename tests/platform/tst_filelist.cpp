@@ -2,6 +2,7 @@
 #include "platform/filelistbox.h"
 #include "support/listfixtures.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -160,6 +161,7 @@ void TestFileList::setFileName() {
             s = root + s.substr(1);
         return s;
     };
+    QSignalSpy clicks(&list, &FileListBox::click);
     bool thrown = false;
     try {
         list.setFileName(expand(text));
@@ -171,6 +173,7 @@ void TestFileList::setFileName() {
     QCOMPARE(list.path(), expand(path));
     QCOMPARE(list.fileName(), selected.toStdString());
     QCOMPARE(list.listCount(), count);
+    QCOMPARE(clicks.count(), 0); // selecting by program is not a click
 }
 
 void TestFileList::patternChangeRereads() {
@@ -233,6 +236,8 @@ void TestFileList::fortyThousandFiles() {
 
     list.setPattern("*.dat");
     QCOMPARE(list.listCount(), 13334);
+    // A listing this large shows the busy cursor; it must be put back afterwards.
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void TestFileList::unreadableFolder_data() {
@@ -274,6 +279,7 @@ void TestFileList::unreadableFolder() {
     QCOMPARE(list.path(), folder);
     QCOMPARE(list.listCount(), 0);
     QCOMPARE(list.fileName(), std::string());
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void TestFileList::clickSignal_data() {
