@@ -143,6 +143,16 @@ void FileListBox::selectRow(int row) {
 }
 
 void FileListBox::keyPressEvent(QKeyEvent *event) {
+    // Taking the focus puts the cursor on the first name without selecting it; the first arrow
+    // key then selects that name rather than skipping it.
+    const bool arrow = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+    if (arrow && event->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
+        !selectionModel()->hasSelection()) {
+        selectionModel()->setCurrentIndex(currentIndex(), QItemSelectionModel::ClearAndSelect);
+        event->accept();
+        emit click();
+        return;
+    }
     const QPersistentModelIndex before = currentIndex();
     QListView::keyPressEvent(event);
     if (currentIndex() != before && currentIndex().isValid() &&

@@ -297,6 +297,8 @@ void TestFileList::clickSignal_data() {
         << QStringList{"click 0", "Up"} << 1 << QByteArray("a");
     QTest::newRow("key end moves to the last")
         << QStringList{"click 0", "End"} << 2 << QByteArray("c");
+    QTest::newRow("key down with nothing selected selects the first")
+        << QStringList{"Down"} << 1 << QByteArray("a");
     QTest::newRow("key down at the bottom moves nothing")
         << QStringList{"click 2", "Down"} << 1 << QByteArray("c");
 }
@@ -312,8 +314,8 @@ void TestFileList::clickSignal() {
     list.resize(200, 300);
     list.setFileName(folderOf(dir));
     list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    list.setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    list.setFocus(Qt::TabFocusReason);
     QSignalSpy spy(&list, &FileListBox::click);
     for (const QString &action : actions) {
         if (action.startsWith(QStringLiteral("click"))) {
