@@ -184,8 +184,13 @@ void Quervelle::createControls() {
 
     // The date and size boxes show what the program puts there; their text can be selected
     // and copied but not typed over.
-    for (const char *name : {"Text2", "Text3"})
-        findChild<QLineEdit *>(QLatin1String(name))->setReadOnly(true);
+    // The two pixels of inner margin on each side are given to the text: a date with seconds
+    // ("28/12/2026 23:58:59") is otherwise a few pixels too wide for its box and scrolls out.
+    for (const char *name : {"Text2", "Text3"}) {
+        auto *box = findChild<QLineEdit *>(QLatin1String(name));
+        box->setReadOnly(true);
+        box->setTextMargins(-2, 0, -2, 0);
+    }
 
     // Enter in the pattern box answers "OK".
     auto *text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
@@ -269,9 +274,16 @@ void Quervelle::bindEvents() {
         Q_ASSERT_X(binding, "Quervelle::bindEvents", "a wiring row names no control event");
         m_bindings.push_back(binding);
     }
+    // Opening a folder from Dir1 itself is the list's own behaviour, not a handler; a folder it
+    // cannot read is reported like any error at an event's end.
+    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
+    m_bindings.push_back(connect(dir1, &DirListBox::openFailed, this, [this](const QString &why) {
+        m_dialogs->uncaughtError(why.toStdString());
+    }));
 }
 
 void Quervelle::run(const WiringRow &row) {
+    ++m_handlersRun;
     emit handlerStarted(QString::fromLatin1(row.handler.data(), qsizetype(row.handler.size())));
     runAtBoundary(*m_dialogs, [this, &row] { (m_handlers.get()->*row.run)(); });
 }

@@ -37,6 +37,8 @@ public:
     const WindowVariables &variables() const { return m_variables; }
     // The errors met while the lists were set at start; shown once the window is first shown.
     const std::vector<std::string> &startErrors() const { return m_startErrors; }
+    // How many handlers have run since the window was made.
+    int handlersRun() const { return m_handlersRun; }
 
 signals:
     // Emitted as a handler starts, with its name from the wiring table.
@@ -61,6 +63,7 @@ private:
     std::vector<QMetaObject::Connection> m_bindings;
     std::vector<std::string> m_startErrors;
     bool m_startErrorsShown = false;
+    int m_handlersRun = 0;
     QImage m_background;
 };
 

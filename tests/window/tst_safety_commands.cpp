@@ -255,14 +255,20 @@ void TestSafetyCommands::removeFolderThenGoOn() {
 
 void TestSafetyCommands::fileVanished_data() {
     QTest::addColumn<bool>("kill"); // Kill the vanished file; otherwise click it for details
-    QTest::newRow("Kill") << true;
-    QTest::newRow("details") << false;
+    QTest::addColumn<bool>("folderInstead"); // a folder of the same name took its place
+    QTest::addColumn<QByteArray>("sentence");
+    QTest::newRow("Kill") << true << false << QByteArray("Fichier introuvable");
+    QTest::newRow("details") << false << false << QByteArray("Fichier introuvable");
+    QTest::newRow("Kill when a folder took its name")
+        << true << true << QByteArray("C'est un dossier, pas un fichier");
 }
 
-// Another program deletes the file after the list was read: the command reports that it no
-// longer exists, nothing else happens, and the program goes on.
+// Another program deletes the file after the list was read (or puts a folder in its place):
+// the command reports it, nothing else happens, and the program goes on.
 void TestSafetyCommands::fileVanished() {
     QFETCH(bool, kill);
+    QFETCH(bool, folderInstead);
+    QFETCH(QByteArray, sentence);
     makeEntries(m_root, {"d:dossier"});
     QVERIFY(fsWriteFile(at("dossier/reste"), "abc"));
     QVERIFY(fsWriteFile(at("dossier/partira"), "abcdefg"));
@@ -279,6 +285,8 @@ void TestSafetyCommands::fileVanished() {
     stack.takeLog();
 
     QCOMPARE(::unlink(at("dossier/partira").c_str()), 0);
+    if (folderInstead)
+        makeEntries(m_root, {"d:dossier/partira", "f:dossier/partira/dedans"});
     const FsSnapshot before = fsSnapshot(m_root);
     Strings errors;
     if (kill) {
@@ -287,7 +295,7 @@ void TestSafetyCommands::fileVanished() {
         QVERIFY(stack.clickName("partira"));
         errors = stack.takeErrors();
     }
-    QCOMPARE(errors, one("Fichier introuvable : " + at("dossier/partira")));
+    QCOMPARE(errors, one(sentence.toStdString() + " : " + at("dossier/partira")));
     const QString diff = fsDiff(before, fsSnapshot(m_root));
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
     if (!kill) {
