@@ -62,6 +62,8 @@ private slots:
     void removeFolderNotEmpty();
     void removeFolderThenGoOn_data();
     void removeFolderThenGoOn();
+    void awkwardFolderShown_data();
+    void awkwardFolderShown();
     void fileVanished_data();
     void fileVanished();
     void runExactFile_data();
@@ -250,6 +252,53 @@ void TestSafetyCommands::removeFolderThenGoOn() {
     after.erase(made);
     const QString diff = diffExceptRemoved(before, after, {removed, "parent/fichier"});
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QVERIFY(stack.scriptKeptInStep());
+}
+
+void TestSafetyCommands::awkwardFolderShown_data() {
+    QTest::addColumn<QByteArray>("folder");
+    QTest::newRow("invalid UTF-8") << QByteArray("dossier\xFF");
+    QTest::newRow("replacement character") << QByteArray("dossier\xEF\xBF\xBD");
+    QTest::newRow("star") << QByteArray("*");
+    QTest::newRow("newline") << QByteArray("a\nb");
+    QTest::newRow("backslash") << QByteArray("a\\b");
+    QTest::newRow("trailing space") << QByteArray("dossier ");
+    QTest::newRow("leading dash") << QByteArray("-rf");
+}
+
+// The folder shown has an awkward name of its own, beside its near twins: details, Kill and
+// Créer dossier act inside it and nowhere else.
+void TestSafetyCommands::awkwardFolderShown() {
+    QFETCH(QByteArray, folder);
+    const std::string shown = folder.toStdString();
+    makeEntries(m_root, {"d:" + shown, "f:" + shown + "/autre"});
+    // Near twins of the folder's name, each holding a file of the same name.
+    for (const std::string twin : {"dossier", "dossier\xFF", "dossier\xEF\xBF\xBD", "a", "b"}) {
+        if (twin != shown)
+            makeEntries(m_root, {"d:" + twin, "f:" + twin + "/fichier"});
+    }
+    QVERIFY(fsWriteFile(at(shown + "/fichier"), "1234567"));
+
+    StackFixture stack;
+    stack.useDrive(m_root);
+    QVERIFY(stack.showFolder(at(shown)).empty());
+    QCOMPARE(stack.file1().path(), at(shown));
+    QVERIFY(stack.clickName("fichier"));
+    QCOMPARE(stack.text(3).text(), QStringLiteral("7"));
+    const FsSnapshot before = fsSnapshot(m_root);
+
+    Strings errors = stack.kill();
+    QVERIFY2(errors.empty(), qPrintable(showLines(errors)));
+    errors = stack.createFolder("nouveau");
+    QVERIFY2(errors.empty(), qPrintable(showLines(errors)));
+
+    FsSnapshot after = fsSnapshot(m_root);
+    const auto made = after.find(shown + "/nouveau");
+    QVERIFY2(made != after.end(), qPrintable(fsDiff(before, after)));
+    after.erase(made);
+    const QString diff = diffExceptRemoved(before, after, {shown + "/fichier"});
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QCOMPARE(stack.listed(), Strings{"autre"});
     QVERIFY(stack.scriptKeptInStep());
 }
 
