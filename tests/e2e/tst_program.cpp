@@ -1,0 +1,141 @@
+// The built program as a user starts it, on a private X server: its window appears with its
+// title, its fixed size (doubled at a scale factor of 2) and its icon, and closing it through
+// the frame (the window manager's close request) ends the program normally.
+
+#include "support/xvfb.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+QString runTool(const QString &program, const QStringList &arguments, const QString &display) {
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    tool.setProcessEnvironment(env);
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+// The line of `xwininfo -root -tree` naming the window, empty while there is none.
+QString windowLine(const QString &display) {
+    const QString tree = runTool(QStringLiteral("xwininfo"),
+                                 {QStringLiteral("-root"), QStringLiteral("-tree")}, display);
+    for (const QString &line : tree.split(u'\n'))
+        if (line.contains(QStringLiteral("\"Quervelle de fichiers\"")))
+            return line.trimmed();
+    return {};
+}
+
+// What the window manager sends when the user clicks the frame's close button.
+bool sendCloseRequest(const QString &display, xcb_window_t window) {
+    xcb_connection_t *c = xcb_connect(display.toLatin1().constData(), nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return false;
+    }
+    auto atom = [c](const char *name) {
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return a;
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
+    xcb_flush(c);
+    xcb_disconnect(c);
+    return true;
+}
+
+} // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void window_data();
+    void window();
+};
+
+void TestProgram::window_data() {
+    QTest::addColumn<QString>("scale");
+    QTest::addColumn<QSize>("devicePixels");
+    QTest::newRow("96 dpi") << "1" << QSize(461, 262);
+    QTest::newRow("scale factor 2") << "2" << QSize(922, 524);
+}
+
+void TestProgram::window() {
+    QFETCH(QString, scale);
+    QFETCH(QSize, devicePixels);
+    const QString executable = qEnvironmentVariable("QUERVELLE_EXECUTABLE");
+    QVERIFY2(QFile::exists(executable), "QUERVELLE_EXECUTABLE names no built program");
+
+    quervelle::test::XvfbServer server;
+    QVERIFY2(server.start(), qPrintable(server.error()));
+
+    QTemporaryDir startFolder;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), server.display());
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(startFolder.path());
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(executable, {});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+
+    QString line;
+    const QDeadlineTimer deadline(60000);
+    while ((line = windowLine(server.display())).isEmpty() && !deadline.hasExpired() &&
+           program.state() == QProcess::Running)
+        QThread::msleep(100);
+    QVERIFY2(!line.isEmpty(), "no window titled \"Quervelle de fichiers\" appeared");
+
+    // "0x400007 "Quervelle de fichiers": ("quervelle" "quervelle")  461x262+0+0  +0+0"
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral(R"(^(0x[0-9a-f]+) .*\)\s+(\d+)x(\d+)\+)")).match(line);
+    QVERIFY2(m.hasMatch(), qPrintable(line));
+    QCOMPARE(QSize(m.captured(2).toInt(), m.captured(3).toInt()), devicePixels);
+    const QString id = m.captured(1);
+
+    const QString props =
+        runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id}, server.display());
+    const QString fixed =
+        QStringLiteral("%1 by %2").arg(devicePixels.width()).arg(devicePixels.height());
+    QVERIFY2(props.contains(QStringLiteral("program specified minimum size: ") + fixed),
+             qPrintable(props));
+    QVERIFY2(props.contains(QStringLiteral("program specified maximum size: ") + fixed),
+             qPrintable(props));
+    QVERIFY2(props.contains(QStringLiteral("_NET_WM_ICON(CARDINAL)")), "no window icon");
+    QVERIFY2(props.contains(QStringLiteral("Icon (32 x 32)")), qPrintable(props));
+
+    // Closing through the frame ends the program, normally and at once.
+    QVERIFY(program.state() == QProcess::Running);
+    QVERIFY(sendCloseRequest(server.display(), id.toUInt(nullptr, 16)));
+    QVERIFY2(program.waitForFinished(30000), "the program went on after its window was closed");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
