@@ -39,7 +39,7 @@ private:
     // The screenshot's pixel for a point in window coordinates (the top-left of its square).
     QColor shotAt(QPoint p) const { return m_shot.pixelColor(p * m_ratio); }
 
-    QTemporaryDir m_start;
+    QTemporaryDir m_start{QDir::tempPath() + QStringLiteral("/Exemples-XXXXXX")};
     std::unique_ptr<Quervelle> m_window;
     QImage m_shot;
     QImage m_picture;
