@@ -11,19 +11,25 @@
 
 namespace quervelle {
 
+bool installQtTranslations(const QLocale &locale) {
+    // Lives as long as the program; one per language asked for.
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 int runApplication(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quervelle"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quervelle"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quervelle/quervelle.ico")));
 
-    // "Annuler", "Réessayer" on a French system; English, Qt's own texts, where no
-    // translation is installed for the system's language.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
-
+    // "Annuler", "Réessayer" on a French system.
+    installQtTranslations(QLocale::system());
     installFontSubstitution();
 
     Quervelle window;

@@ -1,6 +1,12 @@
 #pragma once
 
+class QLocale;
+
 namespace quervelle {
+
+// Loads Qt's own translations (the texts of the standard buttons) for locale, from where Qt
+// keeps them. Returns false when none is installed for that language; Qt's English stays.
+bool installQtTranslations(const QLocale &locale);
 
 // Starts the program: the application object, Qt's own translations for the system's
 // language (the buttons of the dialogs), the design font, the window icon; then shows the

@@ -1,0 +1,54 @@
+// The dialogs speak the user's language: with Qt's own translations loaded for the system's
+// locale, a message box's standard buttons read "Annuler", "Réessayer" on a French system.
+
+#include "window/application.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTest>
+#include <QTranslator>
+
+class TestApplication : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void buttonTexts_data();
+    void buttonTexts();
+};
+
+void TestApplication::cleanup() {
+    qDeleteAll(qApp->findChildren<QTranslator *>()); // each one uninstalls itself
+}
+
+void TestApplication::buttonTexts_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("cancel");
+    QTest::addColumn<QString>("retry");
+    QTest::newRow("French") << "fr_FR" << true << "Annuler"
+                            << "Réessayer";
+    QTest::newRow("French of Canada") << "fr_CA" << true << "Annuler"
+                                      << "Réessayer";
+    QTest::newRow("German") << "de_DE" << true << "Abbrechen"
+                            << "Wiederholen";
+    QTest::newRow("no translation: Qt's own English") << "C" << false << "Cancel"
+                                                      << "Retry";
+}
+
+void TestApplication::buttonTexts() {
+    QFETCH(QString, locale);
+    QFETCH(bool, installed);
+    QFETCH(QString, cancel);
+    QFETCH(QString, retry);
+    QCOMPARE(quervelle::installQtTranslations(QLocale(locale)), installed);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(u'&'), cancel);
+    QCOMPARE(box.button(QMessageBox::Retry)->text().remove(u'&'), retry);
+}
+
+QTEST_MAIN(TestApplication)
+#include "tst_application.moc"
