@@ -59,8 +59,16 @@ std::string frenchMessage(ErrorKind kind, const std::string &path, const std::st
         if (!systemText.empty())
             message += " (" + systemText + ")";
     }
-    if (!path.empty())
-        message += " : " + path;
+    if (!path.empty()) {
+        message += " : ";
+        // A NUL cannot be shown (and would end the text early): it appears as the symbol ␀.
+        for (const char c : path) {
+            if (c == '\0')
+                message += "\xE2\x90\x80";
+            else
+                message += c;
+        }
+    }
     return message;
 }
 

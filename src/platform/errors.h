@@ -48,7 +48,8 @@ public:
 
 // The French sentence for an error condition, with the path (its bytes as they are). For
 // ErrorKind::Other the sentence is the system's own text; for the other kinds a non-empty
-// systemText is a detail shown in parentheses after the sentence.
+// systemText is a detail shown in parentheses after the sentence. A NUL byte of the path is
+// shown as U+2400 so that the message stays one whole text.
 std::string frenchMessage(ErrorKind kind, const std::string &path, const std::string &systemText);
 
 // The condition an errno value stands for.

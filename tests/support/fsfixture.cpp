@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,6 +123,16 @@ bool fsSetModified(const std::string &path, std::int64_t secondsSinceEpoch) {
                                {static_cast<time_t>(secondsSinceEpoch), 0}};
     return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ||
            failed("utimensat", path);
+}
+
+bool fsRemoveTree(const std::string &folder) {
+    const auto remove = [](const char *path, const struct stat *, int type, FTW *) {
+        return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
+    };
+    ::chmod(folder.c_str(), 0755);
+    if (::nftw(folder.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS) != 0)
+        return failed("remove", folder);
+    return true;
 }
 
 QString fsLastError() {

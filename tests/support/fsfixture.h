@@ -23,6 +23,9 @@ bool fsWriteFile(const std::string &path, std::string_view content, unsigned mod
 bool fsMakeDir(const std::string &path);
 bool fsMakeLink(const std::string &target, const std::string &path);
 bool fsSetModified(const std::string &path, std::int64_t secondsSinceEpoch);
+// Removes folder and everything below it, name by name as bytes, links not followed. Use it
+// instead of QTemporaryDir's own removal, which decodes names and misses or mixes up some.
+bool fsRemoveTree(const std::string &folder);
 QString fsLastError();
 
 bool fsExists(const std::string &path); // the entry itself (a dangling link exists)
