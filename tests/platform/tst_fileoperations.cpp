@@ -43,19 +43,21 @@ QByteArray symlinkEntry(const QByteArray &name, const QByteArray &target) {
 
 bool build(const std::string &root, const QByteArrayList &entries) {
     for (const QByteArray &entry : entries) {
-        const QByteArray spec = entry.mid(1);
-        const std::string name = spec.left(spec.indexOf('\x01')).toStdString();
-        const std::string path = fsJoin(root, spec.indexOf('\x01') < 0 ? spec.toStdString() : name);
+        const QByteArray entrySpecText = entry.mid(1);
+        const std::string name = entrySpecText.left(entrySpecText.indexOf('\x01')).toStdString();
+        const std::string path =
+            fsJoin(root, entrySpecText.indexOf('\x01') < 0 ? entrySpecText.toStdString() : name);
         bool ok = false;
         switch (entry.at(0)) {
         case 'f':
-            ok = fsWriteFile(path, spec.toStdString());
+            ok = fsWriteFile(path, entrySpecText.toStdString());
             break;
         case 'd':
             ok = fsMakeDir(path);
             break;
         case 'l':
-            ok = fsMakeLink(spec.mid(spec.indexOf('\x01') + 1).toStdString(), path);
+            ok = fsMakeLink(entrySpecText.mid(entrySpecText.indexOf('\x01') + 1).toStdString(),
+                            path);
             break;
         }
         if (!ok)
