@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <csignal>
@@ -46,6 +47,14 @@ void catchSignals() {
 }
 
 struct Interrupted {};
+
+// The one-minute load average: other work on the machine shows in the figures.
+QString loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readLine()).section(u' ', 0, 0);
+}
 
 void say(const QString &text) {
     std::fprintf(stderr, "%s\n", qPrintable(text));
@@ -142,6 +151,8 @@ Figure runChild(const bench::Request &request) {
             throw Interrupted{};
         }
     }
+    if (stopRequested()) // a Ctrl-C reaches the child too
+        throw Interrupted{};
     const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
     if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
         figure.error = QStringLiteral("failed");
@@ -234,6 +245,7 @@ int runBenchmark(const QList<long long> &sizes) {
     catchSignals();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString loadAtStart = loadAverage();
     Fixtures fixtures;
     const QString empty = fixtures.emptyFolder();
     const auto request = [&](bench::Contender contender, const QString &folder, int warmups,
@@ -276,7 +288,8 @@ int runBenchmark(const QList<long long> &sizes) {
     std::printf("\nListing a folder, warm cache, median milliseconds; Q = Quervelle, "
                 "M = QFileSystemModel + QListView, W = QDir::entryList + QListWidget\n");
     printTable(table);
-    std::printf("\n");
+    std::printf("%d cores; load average %s at the start, %s at the end\n\n",
+                QThread::idealThreadCount(), qPrintable(loadAtStart), qPrintable(loadAverage()));
     for (const Row &row : rows) {
         checkCounts(row, row.quervelle, "Quervelle", true);
         checkCounts(row, row.fsModel, "QFileSystemModel", false);
