@@ -201,8 +201,9 @@ void printTable(const std::vector<Row> &rows) {
             return row.hasPeers ? ratio(figure, row.quervelle) : QStringLiteral("-");
         };
         const auto perEntry = [&](const Figure &figure, bool shown) {
-            return shown && figure.ok ? QString::number(figure.bytesPerEntry(), 'f', 0)
-                                      : QStringLiteral("-");
+            return shown && figure.ok && figure.result.heapKnown
+                       ? QString::number(figure.bytesPerEntry(), 'f', 0)
+                       : QStringLiteral("-");
         };
         const QString heap =
             QStringList{perEntry(row.floor, true), perEntry(row.quervelle, row.heapShown),
@@ -224,8 +225,12 @@ void printTable(const std::vector<Row> &rows) {
     }
 }
 
-void goal(bool holds, const QString &text) {
-    std::printf("%s %s\n", holds ? "PASS" : "FAIL", qPrintable(text));
+// A goal holds only where Quervelle listed exactly the floor's entries: a list that drops
+// names is not fast.
+void goal(const Row &row, bool holds, const QString &text) {
+    const bool listedAll = row.quervelle.result.entries == row.floor.result.entries;
+    std::printf("%s %s%s\n", holds && listedAll ? "PASS" : "FAIL", qPrintable(text),
+                listedAll ? "" : " (not every entry listed)");
 }
 
 QString ms(double value) {
@@ -307,7 +312,7 @@ int runBenchmark(const QList<long long> &sizes) {
         if (!row.floor.ok || !row.quervelle.ok)
             continue;
         const double limit = 1.5 * row.floor.median() + 30;
-        goal(row.quervelle.median() <= limit,
+        goal(row, row.quervelle.median() <= limit,
              QStringLiteral("Quervelle <= 1.5 x F(N) + 30 ms at N = %1: %2 against %3")
                  .arg(row.n)
                  .arg(ms(row.quervelle.median()), ms(limit)));
@@ -316,26 +321,32 @@ int runBenchmark(const QList<long long> &sizes) {
         if (row.n != 100'000 || !row.fsModel.ok || !row.quervelle.ok)
             continue;
         const double r = row.fsModel.median() / row.quervelle.median();
-        goal(r >= 30, QStringLiteral("QFileSystemModel / Quervelle >= 30 at N = 100000: %1")
-                          .arg(r, 0, 'f', 1));
+        goal(row, r >= 30,
+             QStringLiteral("QFileSystemModel / Quervelle >= 30 at N = 100000: %1")
+                 .arg(r, 0, 'f', 1));
     }
     if (pattern && pattern->quervelle.ok && pattern->floor.ok) {
         const double limit = 1.5 * pattern->floor.median();
-        goal(pattern->quervelle.median() <= limit,
+        goal(*pattern, pattern->quervelle.median() <= limit,
              QStringLiteral("re-applying a pattern <= 1.5 x F(100000): %1 against %2")
                  .arg(ms(pattern->quervelle.median()), ms(limit)));
     }
     for (const Row &row : rows) {
         if (!row.quervelle.ok)
             continue;
-        goal(row.quervelle.bytesPerEntry() <= 64,
+        if (!row.quervelle.result.heapKnown) {
+            std::printf("NOTE heap per entry not measured at N = %lld: malloc gives no count\n",
+                        row.n);
+            continue;
+        }
+        goal(row, row.quervelle.bytesPerEntry() <= 64,
              QStringLiteral("heap retained <= 64 bytes per listed entry at N = %1: %2 bytes")
                  .arg(row.n)
                  .arg(row.quervelle.bytesPerEntry(), 0, 'f', 1));
     }
     if (folders->floor.ok && folders->quervelle.ok) {
         const double limit = 1.5 * folders->floor.median();
-        goal(folders->quervelle.median() <= limit,
+        goal(*folders, folders->quervelle.median() <= limit,
              QStringLiteral("directory list of 100000 sub-folders <= 1.5 x its floor: %1 "
                             "against %2")
                  .arg(ms(folders->quervelle.median()), ms(limit)));

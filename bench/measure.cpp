@@ -46,8 +46,11 @@ constexpr struct {
     {Contender::ListWidget, "qlistwidget"},
 };
 
+// The heap in use, or -1 where malloc keeps no such count (a sanitizer's allocator reports 0).
 long long heapInUse() {
     const struct mallinfo2 info = ::mallinfo2();
+    if (info.arena == 0 && info.hblkhd == 0)
+        return -1;
     return static_cast<long long>(info.uordblks + info.hblkhd);
 }
 
@@ -401,7 +404,7 @@ QString resultLine(const Result &result) {
         times << QString::number(ms, 'f', 3);
     return QStringLiteral("result %1 %2 %3 %4")
         .arg(result.entries)
-        .arg(result.heapRetained)
+        .arg(result.heapKnown ? QString::number(result.heapRetained) : QStringLiteral("-"))
         .arg(result.peakRssKb)
         .arg(times.join(u','));
 }
@@ -412,7 +415,9 @@ bool resultFromLine(const QString &line, Result *result) {
         return false;
     bool ok[3] = {};
     result->entries = fields[1].toLongLong(&ok[0]);
-    result->heapRetained = fields[2].toLongLong(&ok[1]);
+    result->heapKnown = fields[2] != QLatin1String("-");
+    result->heapRetained = result->heapKnown ? fields[2].toLongLong(&ok[1]) : 0;
+    ok[1] = ok[1] || !result->heapKnown;
     result->peakRssKb = fields[3].toLongLong(&ok[2]);
     result->milliseconds.clear();
     for (const QString &time : fields[4].split(u',')) {
@@ -434,7 +439,9 @@ Result measure(const Request &request) {
         timer.start();
         result.entries = run->run();
         const double ms = double(timer.nsecsElapsed()) / 1e6;
-        result.heapRetained = heapInUse() - heapBefore;
+        const long long heapAfter = heapInUse();
+        result.heapKnown = heapBefore >= 0 && heapAfter >= 0;
+        result.heapRetained = result.heapKnown ? heapAfter - heapBefore : 0;
         if (i >= request.warmups)
             result.milliseconds.push_back(ms);
     }

@@ -35,6 +35,7 @@ struct Request {
 struct Result {
     long long entries = 0;      // entries listed in the last run
     long long heapRetained = 0; // heap in use after the last run minus before it, bytes
+    bool heapKnown = true;      // false where malloc gives no count of the heap in use
     long long peakRssKb = 0;
     std::vector<double> milliseconds; // the measured runs
 };
