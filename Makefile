@@ -26,14 +26,16 @@ deps:
 	  fi; \
 	fi
 
+# The program users run and install is the optimized one; the tests keep the Debug and
+# sanitizer builds.
 configure: deps
-	cmake --preset default
+	cmake --preset release
 
 build: configure
-	cmake --build --preset default -j $(JOBS)
+	cmake --build --preset release -j $(JOBS)
 
 run: build
-	./build/quervelle
+	./build-release/quervelle
 
 test: deps
 	cmake --preset default
@@ -49,10 +51,10 @@ bench: deps
 	./build-bench/bench/quervelle_bench
 
 install: build
-	cmake --install build
+	cmake --install build-release
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-release build-asan build-bench
