@@ -1,8 +1,8 @@
 #include "measure.h"
 
-#include "platform/dirlistbox.h"
-#include "platform/filelistbox.h"
-#include "platform/nameorder.h"
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/filelistbox.h"
+#include "platform/controls/nameorder.h"
 
 #include <QApplication>
 #include <QDir>

@@ -21,16 +21,16 @@ public:
     Handlers(Platform &platform, WindowVariables &variables)
         : m_platform(platform), m_vars(variables) {}
 
-    void driveChanged(); // Change of Drive1
+    void driveChanged();  // Change of Drive1
     void folderChanged(); // Change of Dir1
-    void applyFilter(); // Click of Command2 ("OK")
-    void fileListLeft(); // LostFocus of File1
-    void fileClicked(); // Click of File1
-    void close(); // Click of Command1 ("Fermer")
-    void deleteFile(); // Click of Command3 ("Kill")
-    void createFolder(); // Click of Command4 ("Créer dossier")
-    void runFile(); // Click of Command5 ("Exécuter")
-    void removeFolder(); // Click of Command6 ("RmDir")
+    void applyFilter();   // Click of Command2 ("OK")
+    void fileListLeft();  // LostFocus of File1
+    void fileClicked();   // Click of File1
+    void close();         // Click of Command1 ("Fermer")
+    void deleteFile();    // Click of Command3 ("Kill")
+    void createFolder();  // Click of Command4 ("Créer dossier")
+    void runFile();       // Click of Command5 ("Exécuter")
+    void removeFolder();  // Click of Command6 ("RmDir")
 
 private:
     Platform &m_platform;

@@ -1,6 +1,6 @@
 #include "logic/rules.h"
 
-#include "platform/errors.h"
+#include "platform/files/errors.h"
 #include "platform/platform.h"
 
 #include <limits>

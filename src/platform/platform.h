@@ -60,9 +60,9 @@ public:
 
     // File1
     virtual std::string filePath() = 0;
-    virtual std::string fileName() = 0; // the selected name, no folder; empty when none
+    virtual std::string fileName() = 0;       // the selected name, no folder; empty when none
     virtual std::int16_t fileListCount() = 0; // saturates at 32767
-    virtual void setFileName(const std::string &text) = 0; // a folder path becomes File1.Path
+    virtual void setFileName(const std::string &text) = 0;       // a folder path becomes File1.Path
     virtual void setFilePattern(const std::string &pattern) = 0; // the list re-reads its folder
     virtual void fileRefresh() = 0;
 

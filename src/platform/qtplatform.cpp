@@ -1,11 +1,12 @@
 #include "platform/qtplatform.h"
 
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/drivelistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "platform/datetext.h"
 #include "platform/dialogs.h"
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
-#include "platform/fileoperations.h"
+#include "platform/files/fileoperations.h"
+#include "platform/files/pathtext.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -31,7 +32,7 @@ QtPlatform::QtPlatform(Controls controls, Dialogs &dialogs, std::function<void()
     : m_controls(controls), m_dialogs(dialogs), m_unload(std::move(unload)) {}
 
 char QtPlatform::separator() const {
-    return fileops::separator();
+    return pathtext::pathSeparator();
 }
 
 std::string QtPlatform::driveDrive() {

@@ -1,12 +1,13 @@
 #include "window/quervelle.h"
 
 #include "logic/handlers.h"
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/drivelistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "platform/dialogs.h"
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/drives.h"
-#include "platform/errors.h"
-#include "platform/filelistbox.h"
+#include "platform/files/drives.h"
+#include "platform/files/errors.h"
+#include "platform/files/pathtext.h"
 #include "platform/qtplatform.h"
 #include "window/fonts.h"
 #include "window/wiring.h"
@@ -17,8 +18,6 @@
 #include <QPushButton>
 
 #include <array>
-#include <filesystem>
-#include <system_error>
 
 namespace quervelle {
 
@@ -126,17 +125,6 @@ QWidget *makeControl(const Design &d, QWidget *parent) {
     return w;
 }
 
-// The folder the program was started in, as its exact bytes.
-std::string startFolder(std::string &error) {
-    std::error_code ec;
-    const std::filesystem::path cwd = std::filesystem::current_path(ec);
-    if (!ec)
-        return cwd.native();
-    error = "Dossier de départ illisible (" +
-            frenchMessage(errorKindFromErrno(ec.value()), {}, ec.message()) + ")";
-    return {};
-}
-
 } // namespace
 
 Quervelle::Quervelle(QWidget *parent) : Quervelle(nullptr, parent) {}
@@ -234,10 +222,10 @@ void Quervelle::startLists() {
     step([&] { drives = currentDrives(); });
     if (drives.empty())
         drives.push_back(Drive{"/", {}});
-    std::string error;
-    std::string start = startFolder(error);
+    int err = 0;
+    std::string start = pathtext::startFolder(err);
     if (start.empty()) {
-        note(error);
+        note(std::string("Dossier de départ illisible (") + errorFromErrno(err, {}).what() + ")");
         start = drives.front().mountPath;
     }
     std::vector<std::string> roots;

@@ -2,7 +2,7 @@
 
 #include "logic/handlers.h"
 #include "platform/dialogs.h"
-#include "platform/errors.h"
+#include "platform/files/errors.h"
 
 #include <array>
 #include <exception>

@@ -2,9 +2,9 @@
 // choosing the drive moves both lists, clicking a file shows its details, "Kill" asks, OK
 // deletes exactly that file from the disk and the list; "Fermer" then ends the program.
 
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/drivelistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "window/quervelle.h"
 
 #include "support/fsfixture.h"

@@ -7,8 +7,8 @@
 // pattern, name, Dir1.Path, File1.Path and the typed filter text, separated by the byte 0x01.
 
 #include "logic/rules.h"
-#include "platform/errors.h"
-#include "platform/pattern.h"
+#include "platform/files/errors.h"
+#include "platform/files/pattern.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,5 @@
 #include "logic/rules.h"
-#include "platform/errors.h"
+#include "platform/files/errors.h"
 #include "support/scriptedplatform.h"
 
 #include <QTest>

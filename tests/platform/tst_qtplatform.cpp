@@ -1,10 +1,10 @@
 // The Qt platform's own conversions: dates in the user's regional format, text boxes as
 // UTF-8, 16-bit counts, the separator.
 
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/drivelistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "platform/datetext.h"
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
 #include "platform/qtplatform.h"
 
 #include "support/dialogscript.h"

@@ -1,6 +1,6 @@
 #include "support/listfixtures.h"
 
-#include "platform/filelistbox.h"
+#include "platform/controls/filelistbox.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

@@ -11,7 +11,7 @@
 
 #include "logic/handlers.h"
 #include "logic/windowvariables.h"
-#include "platform/errors.h"
+#include "platform/files/errors.h"
 #include "platform/platform.h"
 
 #include <QByteArrayList>

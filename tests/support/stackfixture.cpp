@@ -1,9 +1,9 @@
 #include "support/stackfixture.h"
 
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
-#include "platform/filelistmodel.h"
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/drivelistbox.h"
+#include "platform/controls/filelistbox.h"
+#include "platform/controls/filelistmodel.h"
 #include "platform/platform.h"
 #include "support/dialogscript.h"
 #include "window/quervelle.h"

@@ -2,9 +2,9 @@
 // order, against the design table typed in below (twips, as the window was drawn), and the
 // background painted unscaled under transparent labels.
 
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/drivelistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "window/quervelle.h"
 
 #include "support/dialogscript.h"

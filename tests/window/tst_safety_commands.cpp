@@ -4,8 +4,8 @@
 // names, and file details at the edges of sizes and dates. Each error must reach the window's
 // error boundary as its French sentence, and the tree must then be exactly as expected.
 
-#include "platform/dirlistbox.h"
-#include "platform/filelistbox.h"
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "support/dialogscript.h"
 #include "support/fsfixture.h"
 #include "support/listfixtures.h"

@@ -8,7 +8,7 @@
 // for that, the rows that need a mount are skipped with the reason. As root, the permission
 // rows drop the capability that overrides file permissions for the command, and restore it.
 
-#include "platform/filelistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "support/dialogscript.h"
 #include "support/fsfixture.h"
 #include "support/listfixtures.h"

@@ -5,7 +5,7 @@
 // working folder is inside the tree, so a command that a shell ran ("$(touch x)") would show
 // up as a new file.
 
-#include "platform/filelistbox.h"
+#include "platform/controls/filelistbox.h"
 #include "support/dialogscript.h"
 #include "support/fsfixture.h"
 #include "support/listfixtures.h"

@@ -2,10 +2,10 @@
 // runs its handler and no other; unhandled events run none; an error that ends a handler is
 // shown and the program goes on; no handler runs at start.
 
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/errors.h"
-#include "platform/filelistbox.h"
+#include "platform/controls/dirlistbox.h"
+#include "platform/controls/drivelistbox.h"
+#include "platform/controls/filelistbox.h"
+#include "platform/files/errors.h"
 #include "window/quervelle.h"
 #include "window/wiring.h"
 

@@ -1,0 +1,70 @@
+#include "platform/controls/drivelistbox.h"
+
+#include "platform/files/pathtext.h"
+
+namespace quervelle {
+
+namespace {
+
+QString driveText(const Drive &drive) {
+    QString text =
+        QString::fromUtf8(drive.mountPath.data(), static_cast<qsizetype>(drive.mountPath.size()));
+    if (!drive.label.empty())
+        text += QStringLiteral(" [") +
+                QString::fromUtf8(drive.label.data(), static_cast<qsizetype>(drive.label.size())) +
+                u']';
+    return text;
+}
+
+} // namespace
+
+DriveListBox::DriveListBox(QWidget *parent) : QComboBox(parent) {
+    setEditable(false);
+    // activated() comes from the user only (mouse or keyboard), never from setCurrentIndex().
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (index == m_chosen)
+            return; // the drive already selected: nothing changed
+        m_chosen = index;
+        emit change();
+    });
+}
+
+void DriveListBox::setDrives(std::vector<Drive> drives) {
+    const std::string selected = drive();
+    m_drives = std::move(drives);
+    clear();
+    for (const Drive &d : m_drives)
+        addItem(driveText(d));
+    m_chosen = -1;
+    if (!m_drives.empty())
+        selectDriveFor(selected.empty() ? m_drives.front().mountPath : selected);
+}
+
+void DriveListBox::selectDriveFor(const std::string &path) {
+    std::vector<std::string> roots;
+    roots.reserve(m_drives.size());
+    for (const Drive &d : m_drives)
+        roots.push_back(d.mountPath);
+    const auto best = pathtext::longestRootHolding(roots, path, pathtext::pathSeparator());
+    if (!best)
+        return;
+    setCurrentIndex(static_cast<int>(*best));
+    m_chosen = static_cast<int>(*best);
+}
+
+std::string DriveListBox::drive() const {
+    const int index = currentIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= m_drives.size())
+        return {};
+    return m_drives[static_cast<std::size_t>(index)].mountPath;
+}
+
+int DriveListBox::listIndex() const {
+    return currentIndex();
+}
+
+int DriveListBox::listCount() const {
+    return count();
+}
+
+} // namespace quervelle

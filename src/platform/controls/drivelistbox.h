@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/files/drives.h"
+
+#include <QComboBox>
+
+#include <string>
+#include <vector>
+
+namespace quervelle {
+
+// Drive1: the drive list. Shows each drive as its mount path, then " [label]" where the file
+// system has one. A choice by the user raises change(); nothing done by the program does.
+class DriveListBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveListBox(QWidget *parent = nullptr);
+
+    // Replaces the list; the drive selected before stays selected where it is still listed,
+    // otherwise the drive holding it ("/" at worst). Raises nothing.
+    void setDrives(std::vector<Drive> drives);
+    const std::vector<Drive> &drives() const { return m_drives; }
+
+    // Selects the drive whose mount path is the longest prefix of path, without raising change().
+    void selectDriveFor(const std::string &path);
+
+    std::string drive() const; // the selected drive's mount path, empty when none
+    int listIndex() const;     // zero-based, -1 when none
+    int listCount() const;
+
+signals:
+    void change();
+
+private:
+    std::vector<Drive> m_drives;
+    int m_chosen = -1; // the index selected last, by the user or the program
+};
+
+} // namespace quervelle

@@ -1,0 +1,187 @@
+#include "platform/controls/filelistbox.h"
+
+#include "platform/controls/busycursor.h"
+#include "platform/controls/filelistmodel.h"
+#include "platform/controls/nameorder.h"
+#include "platform/controls/namesort.h"
+#include "platform/files/directoryreader.h"
+#include "platform/files/errors.h"
+#include "platform/files/pathtext.h"
+#include "platform/files/pattern.h"
+
+#include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <cerrno>
+
+namespace quervelle {
+
+struct FileListBox::State {
+    std::string path;
+    std::string pattern = "*";
+    PatternMatcher matcher{"*"};
+    NameOrder order;
+    NameOrder helperOrder; // used by the second thread while sorting
+    FileListModel model;
+};
+
+FileListBox::FileListBox(QWidget *parent) : QListView(parent), m_state(new State) {
+    setModel(&m_state->model);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // At start the list shows the folder the program was started in, under the default pattern.
+    try {
+        int err = 0;
+        const std::string start = pathtext::startFolder(err);
+        if (!start.empty())
+            load(start);
+    } catch (const PlatformError &) {
+        // Taken and shown empty; nobody is there yet to be told.
+    }
+}
+
+FileListBox::~FileListBox() {
+    setModel(nullptr);
+    delete m_state;
+}
+
+std::string FileListBox::path() const {
+    return m_state->path;
+}
+
+std::string FileListBox::fileName() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return {};
+    return std::string(m_state->model.names().name(static_cast<std::size_t>(selected[0].row())));
+}
+
+int FileListBox::listCount() const {
+    return m_state->model.rowCount();
+}
+
+std::string FileListBox::pattern() const {
+    return m_state->pattern;
+}
+
+// A folder is taken and read. A path to something else in an existing folder takes that folder
+// and selects the name (when the pattern lists it). A bare name, without a separator, selects
+// that name in the list as it stands. Any other text is taken as the folder, shown empty, and the
+// reason it cannot be read is thrown, so that this list and the directory list always agree.
+// A relative path is taken inside the list's folder.
+void FileListBox::setFileName(const std::string &given) {
+    const char separator = pathtext::pathSeparator();
+    if (given.find(separator) == std::string::npos) {
+        const long long row = given.empty() ? -1 : m_state->model.names().find(given);
+        if (row < 0)
+            throw errorFromErrno(ENOENT, given);
+        selectRow(static_cast<int>(row));
+        return;
+    }
+    std::string text = given;
+    if (!pathtext::isAbsolutePath(text))
+        text = pathtext::join(m_state->path, given, separator);
+    const std::size_t lastSeparator = text.find_last_of(separator);
+    const int status = folderStatus(text);
+    if (status == 0) {
+        load(text);
+        return;
+    }
+    const bool atRoot = lastSeparator == 0 || (lastSeparator == 2 && text[1] == ':');
+    const std::string folder = text.substr(0, atRoot ? lastSeparator + 1 : lastSeparator);
+    const std::string name = text.substr(lastSeparator + 1);
+    // Something other than a folder (a file, a dangling link) in a folder that exists.
+    if ((status == ENOTDIR || status == ENOENT) && !name.empty() && entryExists(text) &&
+        folderStatus(folder) == 0) {
+        load(folder);
+        const long long row = m_state->model.names().find(name);
+        if (row >= 0)
+            selectRow(static_cast<int>(row));
+        return;
+    }
+    load(text); // throws the reason
+}
+
+void FileListBox::setPattern(const std::string &pattern) {
+    m_state->pattern = pattern;
+    m_state->matcher = PatternMatcher(pattern);
+    load(m_state->path);
+}
+
+void FileListBox::refresh() {
+    load(m_state->path);
+}
+
+void FileListBox::load(const std::string &folder) {
+    BusyCursor busy;
+    int err = 0;
+    {
+        FileListModel::Replace replace(m_state->model);
+        NameList &names = replace.names();
+        names.clear();
+        m_state->path = folder;
+        err = readFolder(folder, EntryKind::File, &m_state->matcher, names,
+                         [&busy](std::size_t seen) { busy.update(seen); });
+        if (err != 0) {
+            names.clear();
+        } else {
+            busy.update(names.size());
+            sortNames(names, m_state->order, &m_state->helperOrder);
+            names.shrinkToFit();
+        }
+    }
+    if (err != 0)
+        throw errorFromErrno(err, folder);
+}
+
+void FileListBox::selectRow(int row) {
+    const QModelIndex index = m_state->model.index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+}
+
+void FileListBox::keyPressEvent(QKeyEvent *event) {
+    // Taking the focus puts the cursor on the first name without selecting it; the first arrow
+    // key then selects that name rather than skipping it.
+    const bool arrow = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+    if (arrow && event->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
+        !selectionModel()->hasSelection()) {
+        selectionModel()->setCurrentIndex(currentIndex(), QItemSelectionModel::ClearAndSelect);
+        event->accept();
+        emit click();
+        return;
+    }
+    const QPersistentModelIndex before = currentIndex();
+    QListView::keyPressEvent(event);
+    if (currentIndex() != before && currentIndex().isValid() &&
+        selectionModel()->isSelected(currentIndex()))
+        emit click();
+}
+
+void FileListBox::mousePressEvent(QMouseEvent *event) {
+    QListView::mousePressEvent(event);
+    const QModelIndex under = indexAt(event->position().toPoint());
+    if (under.isValid() && selectionModel()->isSelected(under))
+        emit click();
+}
+
+void FileListBox::mouseMoveEvent(QMouseEvent *event) {
+    // Dragging with the button held moves the selection too.
+    const QPersistentModelIndex before = currentIndex();
+    QListView::mouseMoveEvent(event);
+    if ((event->buttons() & Qt::LeftButton) && currentIndex() != before &&
+        currentIndex().isValid() && selectionModel()->isSelected(currentIndex()))
+        emit click();
+}
+
+void FileListBox::focusOutEvent(QFocusEvent *event) {
+    QListView::focusOutEvent(event);
+    // Another window taking the focus, or a menu opening, is not the focus leaving the list.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        emit lostFocus();
+}
+
+} // namespace quervelle

@@ -1,0 +1,52 @@
+#include "platform/controls/nameorder.h"
+
+#include <QLocale>
+
+namespace quervelle {
+
+namespace {
+
+int compareBytes(std::string_view a, std::string_view b) {
+    const int c = a.compare(b); // char_traits<char>::compare orders as unsigned char
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+} // namespace
+
+NameOrder::NameOrder() : m_collator(collationLocale()) {
+    m_collator.setNumericMode(true);
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    m_collator.setIgnorePunctuation(false);
+}
+
+QLocale NameOrder::collationLocale() {
+    const QLocale system;
+    if (system.language() == QLocale::C)
+        return QLocale(QLocale::French, QLocale::France);
+    return system;
+}
+
+QString NameOrder::decode(std::string_view name) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QCollatorSortKey NameOrder::sortKey(std::string_view name) const {
+    return m_collator.sortKey(decode(name));
+}
+
+int NameOrder::compare(std::string_view a, std::string_view b) const {
+    const int c = m_collator.compare(decode(a), decode(b));
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return compareBytes(a, b);
+}
+
+int NameOrder::compareKeys(const QCollatorSortKey &keyA, std::string_view a,
+                           const QCollatorSortKey &keyB, std::string_view b) {
+    const int c = keyA.compare(keyB);
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return compareBytes(a, b);
+}
+
+} // namespace quervelle

@@ -1,0 +1,39 @@
+#include "platform/files/namelist.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace quervelle {
+
+std::string_view NameList::name(std::size_t row) const {
+    return std::string_view(m_bytes.data() + m_offsets[row]);
+}
+
+void NameList::append(std::string_view name) {
+    const std::size_t offset = m_bytes.size();
+    if (offset + name.size() + 1 > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many names in one folder");
+    m_bytes.insert(m_bytes.end(), name.begin(), name.end());
+    m_bytes.push_back('\0');
+    m_offsets.push_back(static_cast<std::uint32_t>(offset));
+}
+
+void NameList::clear() {
+    std::vector<char>().swap(m_bytes);
+    std::vector<std::uint32_t>().swap(m_offsets);
+}
+
+void NameList::shrinkToFit() {
+    m_bytes.shrink_to_fit();
+    m_offsets.shrink_to_fit();
+}
+
+long long NameList::find(std::string_view name) const {
+    for (std::size_t row = 0; row < m_offsets.size(); ++row) {
+        if (this->name(row) == name)
+            return static_cast<long long>(row);
+    }
+    return -1;
+}
+
+} // namespace quervelle

@@ -1,0 +1,51 @@
+#pragma once
+
+// Path texts, the one place that knows how a path is put together. Each helper takes the
+// separator it works with ('/' for Linux paths, '\\' for Windows paths), so that both kinds can
+// be checked on any system; the native ones come from pathSeparator(). A drive root is "/" for
+// '/' and a letter, a colon and the separator ("C:\") for '\\'. Comparisons are exact, byte for
+// byte.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quervelle::pathtext {
+
+// The separator of this system's paths.
+char pathSeparator();
+
+// True for a path that does not depend on a current folder: "/x"; on Windows "C:\x", "\\host".
+bool isAbsolutePath(std::string_view path);
+
+// The folder the program was started in; empty, with the system's error number in error, when
+// it cannot be known (removed, or a folder above it unreadable).
+std::string startFolder(int &error);
+
+// True for "/" with '/', and for "X:\" with '\\' (any letter, either case).
+bool isDriveRoot(std::string_view path, char separator);
+
+// Repeated separators made one ("a//b" -> "a/b"); with '\\' a leading pair (a network path,
+// "\\host\share") is kept.
+std::string collapseSeparators(std::string_view path, char separator);
+
+// Separators collapsed, and no separator at the end except for a drive root.
+std::string normalized(std::string_view path, char separator);
+
+// folder, the separator unless folder already ends with one, then name.
+std::string join(std::string_view folder, std::string_view name, char separator);
+
+// The folder that holds path, or path itself for a drive root or a bare name.
+std::string parentOf(std::string_view path, char separator);
+
+// True when path is root itself or lies inside it, component by component: "/home" holds
+// "/home/x", not "/homework". Both texts as given (normalize first where needed).
+bool liesUnder(std::string_view path, std::string_view root, char separator);
+
+// Of roots, the longest that path lies under (the drive holding it), or none.
+std::optional<std::size_t> longestRootHolding(std::span<const std::string> roots,
+                                              std::string_view path, char separator);
+
+} // namespace quervelle::pathtext
