@@ -27,7 +27,8 @@ bool installQtTranslations(const QLocale &locale) {
 int runApplication(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quervelle"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("quervelle"));
+    // Named after the desktop entry, so that the desktop pairs the window with its menu item.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quervelle.quervelle"));
     // The window shows the 32 x 32, 16-colour design alone: the first picture of the icon file,
     // whose larger sizes are there for Windows' file manager.
     QApplication::setWindowIcon(

@@ -3,7 +3,7 @@
 // (the background: 499 x 264, 8 bits per pixel, 256 greys, RLE8, 3790 x 3800 pixels per
 // metre; the icon: 32 x 32 in 16 colours, first in the icon file). The icon at every size is
 // the same drawing, sharp, not a scaled blur. `make install` puts the program, its desktop
-// entry and its icon where desktop menus find them.
+// entry, its metainfo, its manual page and its icon at each size where the desktop finds them.
 
 #include <QCoreApplication>
 #include <QFile>
@@ -378,8 +378,12 @@ void TestAssets::iconSizes() {
 void TestAssets::installTree_data() {
     QTest::addColumn<QString>("installed");
     QTest::newRow("program") << "bin/quervelle";
-    QTest::newRow("desktop entry") << "share/applications/quervelle.desktop";
-    QTest::newRow("icon") << "share/icons/hicolor/32x32/apps/quervelle.png";
+    QTest::newRow("desktop entry") << "share/applications/io.github.quervelle.quervelle.desktop";
+    QTest::newRow("metainfo") << "share/metainfo/io.github.quervelle.quervelle.metainfo.xml";
+    QTest::newRow("manual page") << "share/man/man1/quervelle.1.gz";
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        QTest::addRow("icon %d", size)
+            << QStringLiteral("share/icons/hicolor/%1x%1/apps/quervelle.png").arg(size);
 }
 
 void TestAssets::installTree() {
@@ -393,7 +397,8 @@ void TestAssets::installTree() {
     QVERIFY2(QFile::exists(prefix.filePath(installed)), qPrintable(installed));
 
     // The entry starts the installed program and names the installed icon.
-    QSettings entry(prefix.filePath("share/applications/quervelle.desktop"), QSettings::IniFormat);
+    QSettings entry(prefix.filePath("share/applications/io.github.quervelle.quervelle.desktop"),
+                    QSettings::IniFormat);
     entry.beginGroup(QStringLiteral("Desktop Entry"));
     QCOMPARE(entry.value("Type").toString(), QStringLiteral("Application"));
     QCOMPARE(entry.value("Name").toString(), QStringLiteral("Quervelle de fichiers"));
