@@ -12,6 +12,9 @@ include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
+# The installed program finds Qt where the system keeps it, without the $ORIGIN search path
+# that Qt's project setup gives it; a Qt outside the system's folders is still found.
+set_target_properties(quervelle PROPERTIES INSTALL_RPATH "" INSTALL_RPATH_USE_LINK_PATH ON)
 install(TARGETS quervelle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(WIN32)
