@@ -6,8 +6,8 @@
 #   check_package.sh build SOURCE_DIR VERSION FOLDER  makes the package from the optimized
 #                                                     build and unpacks it into FOLDER
 #   check_package.sh lintian FOLDER    no error, no warning outside the accepted list below
-#   check_package.sh files FOLDER      each file where the desktop, man and dpkg look for it,
-#                                      owned by root, with its mode; nothing else
+#   check_package.sh files FOLDER      the control fields; each file where the desktop, man and
+#                                      dpkg look for it, owned by root, with its mode; nothing else
 #   check_package.sh metadata FOLDER   the desktop entry and the metainfo validate, notes and all
 #
 # A step fails, saying why, when a tool it needs is missing: `make deps` installs them all.
@@ -87,9 +87,25 @@ png_size() {
     od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }'
 }
 
+# Control fields: name, value the field must hold.
+expected_control() {
+    echo "Package quervelle"
+    echo "Architecture $(dpkg --print-architecture)"
+    echo "Section utils"
+    echo "Priority optional"
+    echo "Depends libqt6widgets6" # computed by dpkg-shlibdeps
+    echo "Depends fonts-liberation2 | fonts-liberation | fonts-croscore"
+    echo "Recommends qt6-translations-l10n"
+}
+
 check_files() { # folder
     need dpkg-deb dpkg
     need readelf binutils
+    local field value
+    while read -r field value; do
+        [[ "$(dpkg-deb -f "$1/quervelle.deb" "$field")" == *"$value"* ]] ||
+            fail "the $field field lacks $value: $(dpkg-deb -f "$1/quervelle.deb" "$field")"
+    done < <(expected_control)
     local listing root=$1/root
     listing=$(dpkg-deb -c "$1/quervelle.deb") || fail "dpkg-deb cannot list the package"
     local found
