@@ -3,11 +3,12 @@
 
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
             qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev \
-            fonts-liberation2 fontconfig xvfb xauth x11-utils libxcb1-dev pkg-config
+            fonts-liberation2 fontconfig xvfb xauth x11-utils libxcb1-dev pkg-config \
+            dpkg-dev file lintian desktop-file-utils appstream
 
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench install format clean
+.PHONY: all deps configure build run test bench install package format clean
 
 all: build
 
@@ -52,6 +53,11 @@ bench: deps
 
 install: build
 	cmake --install build-release
+
+# The Debian package, from the same optimized build: build-release/quervelle_<version>_amd64.deb
+# (and its debug information in quervelle-dbgsym_<version>_amd64.ddeb).
+package: build
+	cmake --build --preset release --target package
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
