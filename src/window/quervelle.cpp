@@ -154,6 +154,7 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
     controls.text3 = findChild<QLineEdit *>(QStringLiteral("Text3"));
     m_platform = std::make_unique<QtPlatform>(controls, *m_dialogs, [this] { close(); });
     m_handlers = std::make_unique<Handlers>(*m_platform, m_variables);
+    m_boundary = std::make_unique<EventBoundary>(*m_dialogs);
 
     startLists();
     bindEvents();
@@ -164,6 +165,7 @@ Quervelle::~Quervelle() {
     // signal, for instance File1 losing the focus; no handler may run from here on.
     for (const QMetaObject::Connection &binding : m_bindings)
         disconnect(binding);
+    findChild<DirListBox *>(QStringLiteral("Dir1"))->setOpenBoundary({});
 }
 
 void Quervelle::createControls() {
@@ -262,18 +264,16 @@ void Quervelle::bindEvents() {
         Q_ASSERT_X(binding, "Quervelle::bindEvents", "a wiring row names no control event");
         m_bindings.push_back(binding);
     }
-    // Opening a folder from Dir1 itself is the list's own behaviour, not a handler; a folder it
-    // cannot read is reported like any error at an event's end.
-    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
-    m_bindings.push_back(connect(dir1, &DirListBox::openFailed, this, [this](const QString &why) {
-        m_dialogs->uncaughtError(why.toStdString());
-    }));
+    // Opening a folder from Dir1 itself is the list's own behaviour, not a handler, but it is
+    // an event: what it fails on is shown at the boundary, once with its Change handler's.
+    findChild<DirListBox *>(QStringLiteral("Dir1"))
+        ->setOpenBoundary([this](const std::function<void()> &open) { m_boundary->run(open); });
 }
 
 void Quervelle::run(const WiringRow &row) {
     ++m_handlersRun;
     emit handlerStarted(QString::fromLatin1(row.handler.data(), qsizetype(row.handler.size())));
-    runAtBoundary(*m_dialogs, [this, &row] { (m_handlers.get()->*row.run)(); });
+    m_boundary->run([this, &row] { (m_handlers.get()->*row.run)(); });
 }
 
 void Quervelle::reportStartErrors() {

@@ -6,7 +6,8 @@
 // (wiring.h). Data flows one way: a control event runs a handler, the handler reads and writes
 // the controls through QtPlatform, and the window itself keeps nothing but the two window
 // variables. No handler runs at start: the three lists are set to the start folder before the
-// events are bound.
+// events are bound. Every event runs inside one error boundary (wiring.h), so that a failure
+// met by an event and by the event nested in it is shown once.
 
 #include "logic/windowvariables.h"
 
@@ -21,6 +22,7 @@
 namespace quervelle {
 
 class Dialogs;
+class EventBoundary;
 class Handlers;
 class QtPlatform;
 struct WiringRow;
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<QtPlatform> m_platform;
     std::unique_ptr<Handlers> m_handlers;
+    std::unique_ptr<EventBoundary> m_boundary;
     std::vector<QMetaObject::Connection> m_bindings;
     std::vector<std::string> m_startErrors;
     bool m_startErrorsShown = false;

@@ -66,8 +66,9 @@ bool hasVanished(const std::string &path) {
 struct DirListBox::State {
     std::vector<std::string> roots;          // normalized mount paths
     std::map<std::string, std::string> held; // drive's mount path -> folder held for it
-    std::string path;                        // the folder shown
-    std::string root;                        // the root of its drive, the top row
+    Boundary openBoundary;
+    std::string path; // the folder shown
+    std::string root; // the root of its drive, the top row
     NameOrder order;
     NameOrder helperOrder;
     DirListModel model;
@@ -229,14 +230,22 @@ void DirListBox::highlightShown() {
     selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect);
 }
 
+void DirListBox::setOpenBoundary(Boundary boundary) {
+    m_state->openBoundary = std::move(boundary);
+}
+
 // Opening from the list itself goes to exactly the folder chosen (a drive's root included).
-// It runs inside an input event, where nothing may be thrown: a failure is handed on by
-// openFailed() instead.
 void DirListBox::open(const QModelIndex &index) {
     if (!index.isValid())
         return;
+    const std::string folder = m_state->pathOfRow(index.row());
+    const auto showIt = [this, &folder] { showFolder(folder); };
+    if (m_state->openBoundary) {
+        m_state->openBoundary(showIt);
+        return;
+    }
     try {
-        showFolder(m_state->pathOfRow(index.row()));
+        showIt();
     } catch (const std::exception &error) {
         emit openFailed(QString::fromUtf8(error.what()));
     }

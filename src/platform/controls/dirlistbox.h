@@ -2,6 +2,7 @@
 
 #include <QListView>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,11 +31,18 @@ public:
     // ancestor (raising change()).
     void refresh();
 
+    // Opening a folder from the list (double click, Enter) happens inside an input event, where
+    // nothing may be thrown. The window runs it as one of its events, at its error boundary, so
+    // that the failure the Change handler has met and shown already is not shown again. Without
+    // a boundary, a failure is handed on by openFailed().
+    using Boundary = std::function<void(const std::function<void()> &open)>;
+    void setOpenBoundary(Boundary boundary);
+
 signals:
     void change();
 
-    // Opening a folder from the list (double click, Enter) failed; the French sentence saying
-    // why. The folder is still taken, as with setPath().
+    // Opening a folder from the list (double click, Enter), with no open boundary given,
+    // failed; the French sentence saying why. The folder is still taken, as with setPath().
     void openFailed(const QString &message);
 
 protected:
