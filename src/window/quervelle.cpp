@@ -201,7 +201,9 @@ void Quervelle::chainTabOrder() {
 }
 
 // The lists start at the folder the program was started in: its drive selected, the
-// directory list showing it, the file list listing it under the default pattern.
+// directory list showing it, the file list listing it under the default pattern. The drives
+// come first, so that the start folder is held for its own drive and no other; then each list
+// reads the start folder once.
 void Quervelle::startLists() {
     auto *drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
     auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
@@ -230,15 +232,20 @@ void Quervelle::startLists() {
         note(std::string("Dossier de départ illisible (") + errorFromErrno(err, {}).what() + ")");
         start = drives.front().mountPath;
     }
+
+    giveDrives(std::move(drives));
+    drive1->selectDriveFor(start);
+    step([&] { dir1->setPath(start); });
+    step([&] { file1->setFileName(start); });
+}
+
+void Quervelle::giveDrives(std::vector<Drive> drives) {
+    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
     std::vector<std::string> roots;
     for (const Drive &d : drives)
         roots.push_back(d.mountPath);
-
-    step([&] { drive1->setDrives(drives); });
-    step([&] { drive1->selectDriveFor(start); });
-    step([&] { dir1->setDriveRoots(roots); });
-    step([&] { dir1->setPath(start); });
-    step([&] { file1->setFileName(start); });
+    dir1->setDriveRoots(std::move(roots));
+    findChild<DriveListBox *>(QStringLiteral("Drive1"))->setDrives(std::move(drives));
 }
 
 void Quervelle::bindEvents() {

@@ -6,10 +6,11 @@
 // (wiring.h). Data flows one way: a control event runs a handler, the handler reads and writes
 // the controls through QtPlatform, and the window itself keeps nothing but the two window
 // variables. No handler runs at start: the three lists are set to the start folder before the
-// events are bound. Every event runs inside one error boundary (wiring.h), so that a failure
-// met by an event and by the event nested in it is shown once.
+// events are bound, each reading it once. Every event runs inside one error boundary
+// (wiring.h), so that a failure met by an event and by the event nested in it is shown once.
 
 #include "logic/windowvariables.h"
+#include "platform/files/drives.h"
 
 #include <QImage>
 #include <QMetaObject>
@@ -54,6 +55,7 @@ private:
     void createControls();
     void chainTabOrder();
     void startLists();
+    void giveDrives(std::vector<Drive> drives);
     void bindEvents();
     void run(const WiringRow &row);
     void reportStartErrors();

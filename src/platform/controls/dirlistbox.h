@@ -14,11 +14,13 @@ namespace quervelle {
 class DirListBox : public QListView {
     Q_OBJECT
 public:
-    explicit DirListBox(QWidget *parent = nullptr);
+    explicit DirListBox(QWidget *parent = nullptr); // empty until a path is set; reads nothing
     ~DirListBox() override;
 
-    // The mount paths of the drives. Setting Path to one of them shows the folder held for
-    // that drive (the last one shown while it was selected, at first its mount path).
+    // The mount paths of the drives, given again whenever they are read again. Setting Path to
+    // one of them shows the folder held for that drive: the last one shown while it was
+    // selected, at first its mount path, and always a folder of that drive. Nothing is held for
+    // a drive before the drives are known.
     void setDriveRoots(std::vector<std::string> mountPaths);
 
     std::string path() const;
@@ -28,7 +30,7 @@ public:
     void setPath(const std::string &path);
 
     // Re-reads the folder shown; a folder that has vanished gives way to its nearest existing
-    // ancestor (raising change()).
+    // ancestor (raising change()), never above the root of its drive.
     void refresh();
 
     // Opening a folder from the list (double click, Enter) happens inside an input event, where
