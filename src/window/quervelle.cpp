@@ -223,7 +223,12 @@ void Quervelle::startLists() {
     };
 
     std::vector<Drive> drives;
-    step([&] { drives = currentDrives(); });
+    try {
+        drives = currentDrives();
+    } catch (...) {
+        m_drivesUnread = uncaughtErrorMessage(std::current_exception());
+        note(m_drivesUnread);
+    }
     if (drives.empty())
         drives.push_back(Drive{"/", {}});
     int err = 0;
@@ -245,10 +250,36 @@ void Quervelle::giveDrives(std::vector<Drive> drives) {
     for (const Drive &d : drives)
         roots.push_back(d.mountPath);
     dir1->setDriveRoots(std::move(roots));
-    findChild<DriveListBox *>(QStringLiteral("Drive1"))->setDrives(std::move(drives));
+    findChild<DriveListBox *>(QStringLiteral("Drive1"))->setDrives(std::move(drives), dir1->path());
+}
+
+// The user opens Drive1: disks may have come or gone since it was read. A failure keeps the
+// list as it is and says why, once: not again while the drives stay unreadable for that reason.
+void Quervelle::readDrivesAgain() {
+    std::string why;
+    try {
+        std::vector<Drive> drives = currentDrives();
+        m_drivesUnread.clear();
+        if (!drives.empty())
+            giveDrives(std::move(drives));
+        return;
+    } catch (...) {
+        why = uncaughtErrorMessage(std::current_exception());
+    }
+    if (why == m_drivesUnread)
+        return;
+    m_drivesUnread = why;
+    m_dialogs->uncaughtError(why);
 }
 
 void Quervelle::bindEvents() {
+    // Dir1 can reach a folder of another drive of its own (a drive mounted in a folder it
+    // lists): Drive1 then selects the drive holding the folder shown, before any handler reads
+    // it, so that the drive rules apply to the drive acted on.
+    auto *drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
+    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
+    m_bindings.push_back(connect(dir1, &DirListBox::change, drive1,
+                                 [dir1, drive1] { drive1->selectDriveFor(dir1->path()); }));
     for (const WiringRow &row : wiringTable()) {
         QObject *control =
             findChild<QObject *>(QLatin1String(row.control.data(), qsizetype(row.control.size())));
@@ -273,8 +304,9 @@ void Quervelle::bindEvents() {
     }
     // Opening a folder from Dir1 itself is the list's own behaviour, not a handler, but it is
     // an event: what it fails on is shown at the boundary, once with its Change handler's.
-    findChild<DirListBox *>(QStringLiteral("Dir1"))
-        ->setOpenBoundary([this](const std::function<void()> &open) { m_boundary->run(open); });
+    dir1->setOpenBoundary([this](const std::function<void()> &open) { m_boundary->run(open); });
+    m_bindings.push_back(
+        connect(drive1, &DriveListBox::opening, this, &Quervelle::readDrivesAgain));
 }
 
 void Quervelle::run(const WiringRow &row) {

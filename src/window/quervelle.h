@@ -8,6 +8,7 @@
 // variables. No handler runs at start: the three lists are set to the start folder before the
 // events are bound, each reading it once. Every event runs inside one error boundary
 // (wiring.h), so that a failure met by an event and by the event nested in it is shown once.
+// The drives are read at start and again each time the user opens the drive list.
 
 #include "logic/windowvariables.h"
 #include "platform/files/drives.h"
@@ -56,6 +57,7 @@ private:
     void chainTabOrder();
     void startLists();
     void giveDrives(std::vector<Drive> drives);
+    void readDrivesAgain();
     void bindEvents();
     void run(const WiringRow &row);
     void reportStartErrors();
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<EventBoundary> m_boundary;
     std::vector<QMetaObject::Connection> m_bindings;
     std::vector<std::string> m_startErrors;
+    std::string m_drivesUnread; // why the drives could not be read last time; empty after a read
     bool m_startErrorsShown = false;
     int m_handlersRun = 0;
     QImage m_background;

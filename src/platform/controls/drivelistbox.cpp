@@ -2,6 +2,8 @@
 
 #include "platform/files/pathtext.h"
 
+#include <algorithm>
+
 namespace quervelle {
 
 namespace {
@@ -29,15 +31,30 @@ DriveListBox::DriveListBox(QWidget *parent) : QComboBox(parent) {
     });
 }
 
-void DriveListBox::setDrives(std::vector<Drive> drives) {
+void DriveListBox::setDrives(std::vector<Drive> drives, const std::string &folderShown) {
     const std::string selected = drive();
     m_drives = std::move(drives);
     clear();
     for (const Drive &d : m_drives)
         addItem(driveText(d));
     m_chosen = -1;
-    if (!m_drives.empty())
-        selectDriveFor(selected.empty() ? m_drives.front().mountPath : selected);
+    if (m_drives.empty())
+        return;
+    const auto kept = std::find_if(m_drives.begin(), m_drives.end(),
+                                   [&](const Drive &d) { return d.mountPath == selected; });
+    if (kept != m_drives.end()) {
+        setCurrentIndex(static_cast<int>(kept - m_drives.begin()));
+        m_chosen = currentIndex();
+    } else if (selected.empty()) {
+        selectDriveFor(m_drives.front().mountPath);
+    } else {
+        selectDriveFor(folderShown.empty() ? selected : folderShown);
+    }
+}
+
+void DriveListBox::showPopup() {
+    emit opening();
+    QComboBox::showPopup();
 }
 
 void DriveListBox::selectDriveFor(const std::string &path) {
