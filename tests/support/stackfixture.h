@@ -54,6 +54,15 @@ public:
     // the errors reported meanwhile are returned.
     std::vector<std::string> showFolder(const std::string &folder);
 
+    // Opens Drive1 as a user does, which reads the drives again, and picks the drive with that
+    // mount path (Drive1's Change runs through the window). False when it is not listed.
+    bool chooseDrive(const std::string &mountPath);
+    // Opens Drive1 and closes it again without choosing.
+    void openDriveList();
+    // Double-clicks the row of Dir1 that shows text, as a user opens a folder. False when no
+    // row shows it.
+    bool openFolder(const std::string &text);
+
     // The exact bytes of every name File1 lists, in its order.
     std::vector<std::string> listed() const;
     // File1's row for exactly these bytes, or -1.
