@@ -231,7 +231,7 @@ void Quervelle::startLists() {
         note(m_drivesUnread);
     }
     if (drives.empty())
-        drives.push_back(Drive{"/", {}});
+        drives.push_back(systemDrive());
     int err = 0;
     std::string start = pathtext::startFolder(err);
     if (start.empty()) {
