@@ -4,8 +4,13 @@
 #include "platform/files/namelist.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <exception>
+#include <limits>
+#include <memory>
 #include <span>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -14,13 +19,114 @@ namespace quervelle {
 
 namespace {
 
-struct Keyed {
-    QCollatorSortKey key;
-    std::uint32_t offset;
-};
-
 // Below this many names a second thread costs more than it saves.
 constexpr std::size_t twoThreadThreshold = 4096;
+
+// The sort keys of some names, one after another in one buffer, each ended by its zero byte.
+class KeyArena {
+public:
+    explicit KeyArena(std::size_t expected) { reserve(expected); }
+
+    // Writes the key of name and returns where it starts.
+    std::uint32_t append(const NameOrder &order, std::string_view name) {
+        std::size_t room = NameOrder::keyRoom(name.size());
+        reserve(room);
+        std::size_t length = order.writeKey(name, m_bytes.get() + m_size, room);
+        if (length > room) {
+            reserve(length);
+            length = order.writeKey(name, m_bytes.get() + m_size, length);
+        }
+        if (m_size + length > std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("too many names in one folder");
+        const auto start = static_cast<std::uint32_t>(m_size);
+        m_size += length;
+        return start;
+    }
+
+    const unsigned char *data() const { return m_bytes.get(); }
+
+private:
+    void reserve(std::size_t room) {
+        if (m_capacity - m_size >= room)
+            return;
+        const std::size_t capacity = std::max(2 * m_capacity, m_size + room);
+        std::unique_ptr<unsigned char[]> bytes(new unsigned char[capacity]);
+        if (m_size)
+            std::memcpy(bytes.get(), m_bytes.get(), m_size);
+        m_bytes = std::move(bytes);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<unsigned char[]> m_bytes;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+// One name being sorted: the next eight bytes of its key to compare, as one number (zeros past
+// the key's end), where its key starts, and where the name starts in the name list.
+struct Entry {
+    std::uint64_t head;
+    std::uint32_t key;
+    std::uint32_t name;
+};
+
+std::uint64_t loadHead(const unsigned char *key) {
+    std::uint64_t head = 0;
+    for (int i = 0; i < 8; ++i) {
+        head <<= 8;
+        if (key[i] == 0)
+            return head << 8 * (7 - i);
+        head |= key[i];
+    }
+    return head;
+}
+
+// A head whose last byte is zero holds the end of its key.
+bool endsKey(std::uint64_t head) {
+    return (head & 0xFF) == 0;
+}
+
+// Sorts entries whose keys agree before depth by the rest of their keys, then by their names.
+void sortByKeys(Entry *first, Entry *last, const unsigned char *keys, const char *names,
+                std::size_t depth) {
+    std::sort(first, last, [](const Entry &a, const Entry &b) { return a.head < b.head; });
+    for (Entry *run = first; run != last;) {
+        Entry *end = run + 1;
+        while (end != last && end->head == run->head)
+            ++end;
+        if (end - run > 1) {
+            if (endsKey(run->head)) {
+                std::sort(run, end, [names](const Entry &a, const Entry &b) {
+                    return std::strcmp(names + a.name, names + b.name) < 0;
+                });
+            } else {
+                for (Entry *e = run; e != end; ++e)
+                    e->head = loadHead(keys + e->key + depth + 8);
+                sortByKeys(run, end, keys, names, depth + 8);
+            }
+        }
+        run = end;
+    }
+}
+
+// The keys and the sorted entries of some of the rows.
+struct SortedPart {
+    explicit SortedPart(std::size_t count) : keys(count * 20 + 4096) { entries.reserve(count); }
+    KeyArena keys;
+    std::vector<Entry> entries;
+};
+
+void keyAndSort(const NameOrder &order, const char *names, std::span<const std::uint32_t> rows,
+                std::unique_ptr<SortedPart> &out) {
+    out = std::make_unique<SortedPart>(rows.size());
+    SortedPart &part = *out;
+    for (const std::uint32_t offset : rows) {
+        const std::uint32_t key = part.keys.append(order, std::string_view(names + offset));
+        part.entries.push_back(Entry{loadHead(part.keys.data() + key), key, offset});
+    }
+    sortByKeys(part.entries.data(), part.entries.data() + part.entries.size(), part.keys.data(),
+               names, 0);
+}
 
 } // namespace
 
@@ -30,19 +136,9 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
     if (count < 2)
         return;
     const char *bytes = names.bytes();
-    auto less = [bytes](const Keyed &a, const Keyed &b) {
-        return NameOrder::compareKeys(a.key, bytes + a.offset, b.key, bytes + b.offset) < 0;
-    };
-    auto keyAndSort = [&](const NameOrder &by, std::size_t begin, std::size_t end,
-                          std::vector<Keyed> &out) {
-        out.reserve(end - begin);
-        for (std::size_t i = begin; i < end; ++i)
-            out.push_back(Keyed{by.sortKey(bytes + rows[i]), rows[i]});
-        std::sort(out.begin(), out.end(), less);
-    };
 
-    std::vector<Keyed> first;
-    std::vector<Keyed> second;
+    std::unique_ptr<SortedPart> first;
+    std::unique_ptr<SortedPart> second;
     const std::size_t half = helper && count >= twoThreadThreshold ? count / 2 : count;
     std::exception_ptr failure;
     std::thread worker;
@@ -50,21 +146,19 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
         try {
             worker = std::thread([&] {
                 try {
-                    keyAndSort(*helper, half, count, second);
+                    keyAndSort(*helper, bytes, rows.subspan(half), second);
                 } catch (...) {
                     failure = std::current_exception();
                 }
             });
         } catch (const std::system_error &) {
             // No thread to be had: this one does it all.
-            keyAndSort(order, 0, count, first);
         }
-    } else {
-        keyAndSort(order, 0, count, first);
     }
+    const std::size_t mine = worker.joinable() ? half : count;
     if (worker.joinable()) {
         try {
-            keyAndSort(order, 0, half, first);
+            keyAndSort(order, bytes, rows.first(mine), first);
         } catch (...) {
             worker.join();
             throw;
@@ -72,27 +166,32 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
         worker.join();
         if (failure)
             std::rethrow_exception(failure);
+    } else {
+        keyAndSort(order, bytes, rows, first);
     }
 
+    if (!second) {
+        std::size_t out = 0;
+        for (const Entry &e : first->entries)
+            rows[out++] = e.name;
+        return;
+    }
+    // The two sorted halves merged; their heads now stand at different depths, so whole keys
+    // are compared.
+    const auto firstKeys = reinterpret_cast<const char *>(first->keys.data());
+    const auto secondKeys = reinterpret_cast<const char *>(second->keys.data());
+    const auto secondBefore = [&](const Entry &b, const Entry &a) {
+        const int c = std::strcmp(secondKeys + b.key, firstKeys + a.key);
+        return c != 0 ? c < 0 : std::strcmp(bytes + b.name, bytes + a.name) < 0;
+    };
     std::size_t out = 0;
-    auto a = first.begin();
-    auto b = second.begin();
-    while (a != first.end() || b != second.end()) {
-        if (b == second.end() || (a != first.end() && !less(*b, *a)))
-            rows[out++] = (a++)->offset;
+    auto a = first->entries.begin();
+    auto b = second->entries.begin();
+    while (a != first->entries.end() || b != second->entries.end()) {
+        if (b == second->entries.end() || (a != first->entries.end() && !secondBefore(*b, *a)))
+            rows[out++] = (a++)->name;
         else
-            rows[out++] = (b++)->offset;
-    }
-
-    // Freeing a million keys takes a while too: each thread frees the half it made.
-    if (!second.empty()) {
-        try {
-            std::thread freer([&second] { std::vector<Keyed>().swap(second); });
-            std::vector<Keyed>().swap(first);
-            freer.join();
-        } catch (const std::system_error &) {
-            // The vectors free themselves on the way out.
-        }
+            rows[out++] = (b++)->name;
     }
 }
 
