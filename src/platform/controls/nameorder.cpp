@@ -1,5 +1,7 @@
 #include "platform/controls/nameorder.h"
 
+#include "platform/controls/asciikeys.h"
+
 #include <QLocale>
 
 #include <unicode/ucol.h>
@@ -69,6 +71,12 @@ QString NameOrder::decode(std::string_view name) {
 
 std::size_t NameOrder::writeKey(std::string_view name, unsigned char *out,
                                 std::size_t capacity) const {
+    if (capacity >= AsciiKeys::maxKeyLength(name.size())) {
+        if (!m_ascii)
+            m_ascii = std::make_unique<AsciiKeys>(m_keyCollator.get());
+        if (const std::size_t length = m_ascii->write(name, out))
+            return length;
+    }
     // Decoded as QString::fromUtf8 decodes, so that an invalid byte reads as the same U+FFFD.
     const auto size = static_cast<qsizetype>(name.size());
     m_text.resize(static_cast<std::size_t>(m_decoder.requiredSpace(size)));

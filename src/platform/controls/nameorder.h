@@ -18,6 +18,8 @@ struct UCollator;
 
 namespace quervelle {
 
+class AsciiKeys;
+
 class NameOrder {
 public:
     NameOrder();
@@ -61,6 +63,9 @@ private:
     QCollator m_collator;
     // The same collation, asked directly for keys written where the caller wants them.
     std::unique_ptr<UCollator, CollatorCloser> m_keyCollator;
+    // Names of printable ASCII characters are keyed without asking the collator; the table that
+    // does it is learnt from the collator at the first such name.
+    mutable std::unique_ptr<AsciiKeys> m_ascii;
     mutable QStringDecoder m_decoder{QStringDecoder::Utf8, QStringConverter::Flag::Stateless};
     mutable std::vector<QChar> m_text;
 };

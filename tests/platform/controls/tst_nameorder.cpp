@@ -1,3 +1,4 @@
+#include "platform/controls/asciikeys.h"
 #include "platform/controls/nameorder.h"
 #include "platform/controls/namesort.h"
 #include "platform/files/namelist.h"
@@ -5,12 +6,15 @@
 #include <QCollator>
 #include <QTest>
 
+#include <unicode/ucol.h>
+
 #include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+using quervelle::AsciiKeys;
 using quervelle::NameList;
 using quervelle::NameOrder;
 
@@ -199,6 +203,36 @@ Names randomNames(std::size_t count, std::string (*make)(std::mt19937 &), unsign
     return names;
 }
 
+// A collator with the lists' settings, asked for keys as the lists ask for them.
+struct Collator {
+    explicit Collator(const QLocale &locale) {
+        UErrorCode status = U_ZERO_ERROR;
+        const QByteArray name = locale.bcp47Name().toLatin1().replace('-', '_');
+        collator = ucol_open(name.constData(), &status);
+        ucol_setAttribute(collator, UCOL_STRENGTH, UCOL_SECONDARY, &status);
+        ucol_setAttribute(collator, UCOL_NUMERIC_COLLATION, UCOL_ON, &status);
+        ucol_setAttribute(collator, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
+        ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+        ok = U_SUCCESS(status);
+    }
+    ~Collator() { ucol_close(collator); }
+    Collator(const Collator &) = delete;
+    Collator &operator=(const Collator &) = delete;
+
+    std::string key(const std::string &ascii) const {
+        const std::u16string text(ascii.begin(), ascii.end());
+        std::string out(8 * text.size() + 64, '\0');
+        const int32_t n =
+            ucol_getSortKey(collator, text.data(), int32_t(text.size()),
+                            reinterpret_cast<uint8_t *>(out.data()), int32_t(out.size()));
+        out.resize(std::size_t(std::max(n, 0)));
+        return out;
+    }
+
+    UCollator *collator = nullptr;
+    bool ok = false;
+};
+
 QString hex(const std::string &bytes) {
     return QString::fromLatin1(QByteArray::fromStdString(bytes).toHex(' '));
 }
@@ -212,6 +246,8 @@ class TestNameOrder : public QObject {
 private slots:
     void listOrderEqualsReference_data();
     void listOrderEqualsReference();
+    void asciiKeysAreCollatorKeys_data();
+    void asciiKeysAreCollatorKeys();
     void pairs_data();
     void pairs();
 };
@@ -255,6 +291,51 @@ void TestNameOrder::listOrderEqualsReference() {
                                  .arg(i)
                                  .arg(hex(actual[i]), hex(expected[i]))));
     }
+}
+
+// The keys written without the collator are the collator's own, byte for byte, on large random
+// samples; the characters a language tailors are left to the collator.
+void TestNameOrder::asciiKeysAreCollatorKeys_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("leftToCollator");
+    QTest::addColumn<unsigned>("seed");
+    QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << QByteArray("a\x01")
+                            << 7u;
+    QTest::newRow("English") << QLocale(QLocale::English) << QByteArray("\x7f") << 8u;
+    QTest::newRow("German") << QLocale(QLocale::German) << QByteArray("\t") << 9u;
+    QTest::newRow("Danish") << QLocale(QLocale::Danish) << QByteArray("Kaare") << 10u;
+    QTest::newRow("Czech") << QLocale(QLocale::Czech) << QByteArray("chata") << 11u;
+    QTest::newRow("Turkish") << QLocale(QLocale::Turkish) << QByteArray("Istanbul") << 12u;
+}
+
+void TestNameOrder::asciiKeysAreCollatorKeys() {
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, leftToCollator);
+    QFETCH(unsigned, seed);
+    const Collator collator(locale);
+    QVERIFY(collator.ok);
+    const AsciiKeys keys(collator.collator);
+    QVERIFY(keys.enabled());
+
+    std::vector<unsigned char> out(AsciiKeys::maxKeyLength(leftToCollator.size()));
+    QCOMPARE(keys.write(leftToCollator.toStdString(), out.data()), std::size_t(0));
+
+    std::size_t keyed = 0;
+    const Names names = randomNames(30000, randomAsciiName, seed);
+    for (const std::string &name : names) {
+        out.assign(AsciiKeys::maxKeyLength(name.size()), 0);
+        const std::size_t length = keys.write(name, out.data());
+        if (length == 0)
+            continue;
+        ++keyed;
+        const std::string mine(reinterpret_cast<const char *>(out.data()), length);
+        const std::string theirs = collator.key(name);
+        if (mine != theirs)
+            QFAIL(qPrintable(QStringLiteral("\"%1\": %2 instead of %3")
+                                 .arg(QString::fromStdString(name), hex(mine), hex(theirs))));
+    }
+    // Every name is keyed here unless its language tailors one of its characters.
+    QVERIFY2(keyed > names.size() / 10, qPrintable(QString::number(keyed)));
 }
 
 void TestNameOrder::pairs_data() {
