@@ -4,6 +4,7 @@
 #include "platform/files/namelist.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -22,7 +23,8 @@ namespace {
 // Below this many names a second thread costs more than it saves.
 constexpr std::size_t twoThreadThreshold = 4096;
 
-// The sort keys of some names, one after another in one buffer, each ended by its zero byte.
+// The sort keys of some names, one after another in one buffer, each ended by its zero byte,
+// with eight bytes of room after the last.
 class KeyArena {
 public:
     explicit KeyArena(std::size_t expected) { reserve(expected); }
@@ -30,10 +32,10 @@ public:
     // Writes the key of name and returns where it starts.
     std::uint32_t append(const NameOrder &order, std::string_view name) {
         std::size_t room = NameOrder::keyRoom(name.size());
-        reserve(room);
+        reserve(room + 8);
         std::size_t length = order.writeKey(name, m_bytes.get() + m_size, room);
         if (length > room) {
-            reserve(length);
+            reserve(length + 8);
             length = order.writeKey(name, m_bytes.get() + m_size, length);
         }
         if (m_size + length > std::numeric_limits<std::uint32_t>::max())
@@ -70,14 +72,18 @@ struct Entry {
     std::uint32_t name;
 };
 
+// Eight bytes of a key from key on, as one big-endian number, the bytes past its end made zero.
+// Reads eight bytes whatever the key's length: the arena keeps that much room past its last key.
 std::uint64_t loadHead(const unsigned char *key) {
+    std::uint64_t word = 0; // in memory order, the first byte lowest
+    for (int i = 0; i < 8; ++i)
+        word |= std::uint64_t(key[i]) << 8 * i;
+    // The lowest byte that is zero is the key's end; the ones after it belong to the next key.
+    const std::uint64_t zeros = (word - 0x0101010101010101) & ~word & 0x8080808080808080;
+    word &= ((zeros & (~zeros + 1)) >> 7) - 1;
     std::uint64_t head = 0;
-    for (int i = 0; i < 8; ++i) {
-        head <<= 8;
-        if (key[i] == 0)
-            return head << 8 * (7 - i);
-        head |= key[i];
-    }
+    for (int i = 0; i < 8; ++i)
+        head |= ((word >> 8 * i) & 0xFF) << (56 - 8 * i);
     return head;
 }
 
@@ -86,9 +92,16 @@ bool endsKey(std::uint64_t head) {
     return (head & 0xFF) == 0;
 }
 
-// Sorts entries whose keys agree before depth by the rest of their keys, then by their names.
-void sortByKeys(Entry *first, Entry *last, const unsigned char *keys, const char *names,
-                std::size_t depth) {
+void sortByNames(Entry *first, Entry *last, const char *names) {
+    std::sort(first, last, [names](const Entry &a, const Entry &b) {
+        return std::strcmp(names + a.name, names + b.name) < 0;
+    });
+}
+
+// Sorts entries whose keys agree before depth by the rest of their keys, then by their names,
+// comparing heads.
+void compareSort(Entry *first, Entry *last, const unsigned char *keys, const char *names,
+                 std::size_t depth) {
     std::sort(first, last, [](const Entry &a, const Entry &b) { return a.head < b.head; });
     for (Entry *run = first; run != last;) {
         Entry *end = run + 1;
@@ -96,16 +109,72 @@ void sortByKeys(Entry *first, Entry *last, const unsigned char *keys, const char
             ++end;
         if (end - run > 1) {
             if (endsKey(run->head)) {
-                std::sort(run, end, [names](const Entry &a, const Entry &b) {
-                    return std::strcmp(names + a.name, names + b.name) < 0;
-                });
+                sortByNames(run, end, names);
             } else {
                 for (Entry *e = run; e != end; ++e)
                     e->head = loadHead(keys + e->key + depth + 8);
-                sortByKeys(run, end, keys, names, depth + 8);
+                compareSort(run, end, keys, names, depth + 8);
             }
         }
         run = end;
+    }
+}
+
+// Below this many entries comparing heads is quicker than distributing them by bytes.
+constexpr std::ptrdiff_t radixThreshold = 64;
+
+// Sorts the entries by their keys, then by their names: distributed in place by one byte of
+// their heads at a time (most significant first), a bucket whose keys all ended there being
+// sorted by names, and a small bucket by comparing heads.
+void sortByKeys(Entry *first, Entry *last, const unsigned char *keys, const char *names) {
+    struct Bucket {
+        Entry *first;
+        Entry *last;
+        std::size_t depth; // of the head
+        int byte;          // within the head, 0 the most significant
+    };
+    std::vector<Bucket> pending{{first, last, 0, 0}};
+    while (!pending.empty()) {
+        const Bucket bucket = pending.back();
+        pending.pop_back();
+        if (bucket.last - bucket.first < radixThreshold) {
+            compareSort(bucket.first, bucket.last, keys, names, bucket.depth);
+            continue;
+        }
+        const int shift = 56 - 8 * bucket.byte;
+        const auto digit = [shift](const Entry &e) { return unsigned(e.head >> shift) & 0xFF; };
+        std::array<std::size_t, 256> count{};
+        for (const Entry *e = bucket.first; e != bucket.last; ++e)
+            ++count[digit(*e)];
+        std::array<std::size_t, 256> next{}, end{};
+        for (std::size_t b = 0, sum = 0; b < 256; ++b) {
+            next[b] = sum;
+            sum += count[b];
+            end[b] = sum;
+        }
+        for (unsigned b = 0; b < 256; ++b) {
+            while (next[b] < end[b]) {
+                Entry e = bucket.first[next[b]];
+                for (unsigned d = digit(e); d != b; d = digit(e))
+                    std::swap(e, bucket.first[next[d]++]);
+                bucket.first[next[b]++] = e;
+            }
+        }
+        Entry *from = bucket.first;
+        for (unsigned b = 0; b < 256; from += count[b], ++b) {
+            if (count[b] < 2)
+                continue;
+            Entry *to = from + count[b];
+            if (b == 0) { // the keys ended here: all equal
+                sortByNames(from, to, names);
+            } else if (bucket.byte < 7) {
+                pending.push_back({from, to, bucket.depth, bucket.byte + 1});
+            } else {
+                for (Entry *e = from; e != to; ++e)
+                    e->head = loadHead(keys + e->key + bucket.depth + 8);
+                pending.push_back({from, to, bucket.depth + 8, 0});
+            }
+        }
     }
 }
 
@@ -125,7 +194,7 @@ void keyAndSort(const NameOrder &order, const char *names, std::span<const std::
         part.entries.push_back(Entry{loadHead(part.keys.data() + key), key, offset});
     }
     sortByKeys(part.entries.data(), part.entries.data() + part.entries.size(), part.keys.data(),
-               names, 0);
+               names);
 }
 
 } // namespace
