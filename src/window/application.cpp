@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPixmap>
 #include <QTranslator>
 
 namespace quervelle {
@@ -25,8 +27,12 @@ bool installQtTranslations(const QLocale &locale) {
 int runApplication(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quervelle"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("quervelle"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quervelle/quervelle.ico")));
+    // Named after the desktop entry, so that the desktop pairs the window with its menu item.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quervelle.quervelle"));
+    // The window shows the 32 x 32, 16-colour design alone: the first picture of the icon file,
+    // whose larger sizes are there for Windows' file manager.
+    QApplication::setWindowIcon(
+        QIcon(QPixmap::fromImage(QImage(QStringLiteral(":/quervelle/quervelle.ico")))));
 
     // "Annuler", "Réessayer" on a French system.
     installQtTranslations(QLocale::system());

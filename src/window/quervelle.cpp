@@ -5,6 +5,7 @@
 #include "platform/controls/drivelistbox.h"
 #include "platform/controls/filelistbox.h"
 #include "platform/dialogs.h"
+#include "platform/files/directoryreader.h"
 #include "platform/files/drives.h"
 #include "platform/files/errors.h"
 #include "platform/files/pathtext.h"
@@ -225,12 +226,12 @@ void Quervelle::startLists() {
     int err = 0;
     std::string start = pathtext::startFolder(err);
     if (start.empty()) {
-        note(std::string("Dossier de départ illisible (") + errorFromErrno(err, {}).what() + ")");
-        start = drives.front().mountPath;
+        note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");
+        start = drives.front().root;
     }
     std::vector<std::string> roots;
     for (const Drive &d : drives)
-        roots.push_back(d.mountPath);
+        roots.push_back(d.root);
 
     step([&] { drive1->setDrives(drives); });
     step([&] { drive1->selectDriveFor(start); });

@@ -1,5 +1,5 @@
 // The built program as a user starts it, on a private X server: its window appears with its
-// title, its fixed size (doubled at a scale factor of 2) and its icon, and closing it through
+// title, its fixed size (doubled at a scale factor of 2) and its one icon, and closing it through
 // the frame (the window manager's close request) ends the program normally.
 
 #include "support/xvfb.h"
@@ -136,6 +136,8 @@ void TestProgram::window() {
              qPrintable(props));
     QVERIFY2(props.contains(QStringLiteral("_NET_WM_ICON(CARDINAL)")), "no window icon");
     QVERIFY2(props.contains(QStringLiteral("Icon (32 x 32)")), qPrintable(props));
+    // Only the 32 x 32 design: the larger pictures of the icon file are not the window's.
+    QCOMPARE(props.count(QStringLiteral("Icon (")), 1);
 
     // Closing through the frame ends the program, normally and at once.
     QVERIFY(program.state() == QProcess::Running);

@@ -376,7 +376,7 @@ void TestWiring::startUp() {
         QVERIFY(window->startErrors().empty());
     } else {
         // The lists start at the first drive instead, and the user is told why.
-        QCOMPARE(dir1->path(), drive1->drives().front().mountPath);
+        QCOMPARE(dir1->path(), drive1->drives().front().root);
         QCOMPARE(window->startErrors().size(), std::size_t(1));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -57,8 +57,7 @@ std::string childOf(const std::string &folder, std::string_view name) {
 }
 
 bool hasVanished(const std::string &path) {
-    const int status = folderStatus(path);
-    return status == ENOENT || status == ENOTDIR;
+    return meansNoFolder(folderStatus(path));
 }
 
 } // namespace
@@ -159,8 +158,12 @@ std::string DirListBox::path() const {
 void DirListBox::setPath(const std::string &path) {
     if (path.empty())
         throw errorFromErrno(ENOENT, path);
+    // A drive's text on Windows ("c: [Système]") names that drive by its first two characters.
+    const std::optional<std::string> driveRoot = pathtext::driveRootNamed(path, sep());
     std::string target =
-        normalized(pathtext::isAbsolutePath(path) ? path : childOf(m_state->path, path));
+        driveRoot
+            ? *driveRoot
+            : normalized(pathtext::isAbsolutePath(path) ? path : childOf(m_state->path, path));
     for (const std::string &root : m_state->roots) {
         if (root != target)
             continue;
@@ -195,7 +198,7 @@ void DirListBox::showFolder(const std::string &folder) {
     }
     emit change();
     if (err != 0)
-        throw errorFromErrno(err, folder);
+        throw systemError(err, folder);
 }
 
 void DirListBox::load(const std::string &folder) {
@@ -221,7 +224,7 @@ void DirListBox::load(const std::string &folder) {
     }
     highlightShown();
     if (err != 0)
-        throw errorFromErrno(err, folder);
+        throw systemError(err, folder);
 }
 
 void DirListBox::highlightShown() {

@@ -6,14 +6,9 @@ namespace quervelle {
 
 namespace {
 
-QString driveText(const Drive &drive) {
-    QString text =
-        QString::fromUtf8(drive.mountPath.data(), static_cast<qsizetype>(drive.mountPath.size()));
-    if (!drive.label.empty())
-        text += QStringLiteral(" [") +
-                QString::fromUtf8(drive.label.data(), static_cast<qsizetype>(drive.label.size())) +
-                u']';
-    return text;
+QString driveLine(const Drive &drive) {
+    const std::string line = quervelle::driveLine(drive, pathtext::pathSeparator());
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 } // namespace
@@ -30,21 +25,24 @@ DriveListBox::DriveListBox(QWidget *parent) : QComboBox(parent) {
 }
 
 void DriveListBox::setDrives(std::vector<Drive> drives) {
-    const std::string selected = drive();
+    const int index = currentIndex();
+    const std::string selected = index >= 0 && static_cast<std::size_t>(index) < m_drives.size()
+                                     ? m_drives[static_cast<std::size_t>(index)].root
+                                     : std::string();
     m_drives = std::move(drives);
     clear();
     for (const Drive &d : m_drives)
-        addItem(driveText(d));
+        addItem(driveLine(d));
     m_chosen = -1;
     if (!m_drives.empty())
-        selectDriveFor(selected.empty() ? m_drives.front().mountPath : selected);
+        selectDriveFor(selected.empty() ? m_drives.front().root : selected);
 }
 
 void DriveListBox::selectDriveFor(const std::string &path) {
     std::vector<std::string> roots;
     roots.reserve(m_drives.size());
     for (const Drive &d : m_drives)
-        roots.push_back(d.mountPath);
+        roots.push_back(d.root);
     const auto best = pathtext::longestRootHolding(roots, path, pathtext::pathSeparator());
     if (!best)
         return;
@@ -56,7 +54,7 @@ std::string DriveListBox::drive() const {
     const int index = currentIndex();
     if (index < 0 || static_cast<std::size_t>(index) >= m_drives.size())
         return {};
-    return m_drives[static_cast<std::size_t>(index)].mountPath;
+    return driveText(m_drives[static_cast<std::size_t>(index)], pathtext::pathSeparator());
 }
 
 int DriveListBox::listIndex() const {

@@ -9,8 +9,9 @@
 
 namespace quervelle {
 
-// Drive1: the drive list. Shows each drive as its mount path, then " [label]" where the file
-// system has one. A choice by the user raises change(); nothing done by the program does.
+// Drive1: the drive list. Shows each drive as driveLine() gives it (the mount path, then
+// " [label]" where the file system has one; on Windows "c: [Système]"). A choice by the user
+// raises change(); nothing done by the program does.
 class DriveListBox : public QComboBox {
     Q_OBJECT
 public:
@@ -21,10 +22,10 @@ public:
     void setDrives(std::vector<Drive> drives);
     const std::vector<Drive> &drives() const { return m_drives; }
 
-    // Selects the drive whose mount path is the longest prefix of path, without raising change().
+    // Selects the drive whose root is the longest prefix of path, without raising change().
     void selectDriveFor(const std::string &path);
 
-    std::string drive() const; // the selected drive's mount path, empty when none
+    std::string drive() const; // the selected drive's driveText(), empty when none
     int listIndex() const;     // zero-based, -1 when none
     int listCount() const;
 

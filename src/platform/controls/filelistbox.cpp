@@ -94,8 +94,7 @@ void FileListBox::setFileName(const std::string &given) {
     const std::string folder = text.substr(0, atRoot ? lastSeparator + 1 : lastSeparator);
     const std::string name = text.substr(lastSeparator + 1);
     // Something other than a folder (a file, a dangling link) in a folder that exists.
-    if ((status == ENOTDIR || status == ENOENT) && !name.empty() && entryExists(text) &&
-        folderStatus(folder) == 0) {
+    if (meansNoFolder(status) && !name.empty() && entryExists(text) && folderStatus(folder) == 0) {
         load(folder);
         const long long row = m_state->model.names().find(name);
         if (row >= 0)
@@ -134,7 +133,7 @@ void FileListBox::load(const std::string &folder) {
         }
     }
     if (err != 0)
-        throw errorFromErrno(err, folder);
+        throw systemError(err, folder);
 }
 
 void FileListBox::selectRow(int row) {

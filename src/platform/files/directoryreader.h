@@ -1,8 +1,13 @@
 #pragma once
 
 // Reading a folder for the lists, the one place that knows the operating system's directory
-// calls (src/platform/posix/ or src/platform/windows/, chosen by CMake). Hidden names (those
-// starting with ".", and on Windows the hidden and system classes) are never returned.
+// calls (linux/ or windows/ beside this file, chosen by CMake). Hidden names (those starting
+// with ".", and on Windows the hidden and system classes) are never returned.
+//
+// The error numbers here (and that of pathtext::startFolder) are the system's own: errno values
+// on Linux, Windows error codes on Windows. systemError() and meansNoFolder() read them.
+
+#include "platform/files/errors.h"
 
 #include <functional>
 #include <string>
@@ -19,15 +24,23 @@ enum class EntryKind {
 
 // Appends to out the names of the entries of path that are of that kind and, when pattern is
 // given, match it. Calls progress now and then with the number of entries seen so far.
-// Returns 0, or the system's error number when the folder cannot be opened or read.
+// Returns 0, or the system's error number when the folder cannot be opened or read (a path that
+// no name can hold, such as one with a wildcard, included).
 int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pattern,
                NameList &out, const std::function<void(std::size_t)> &progress = {});
 
 // 0 when path names a folder (following links); otherwise the error number that says why not
-// (ENOTDIR for something that exists but is not a folder).
+// (ENOTDIR, on Windows ERROR_DIRECTORY, for something that exists but is not a folder).
 int folderStatus(const std::string &path);
 
 // True when something (a file, a folder, a link, even a dangling one) exists at path.
 bool entryExists(const std::string &path);
+
+// The PlatformError a system error number stands for, on path.
+PlatformError systemError(int code, const std::string &path);
+
+// True when code says that there is no folder at the path: nothing is there, a folder on the way
+// is missing, or something other than a folder stands there.
+bool meansNoFolder(int code);
 
 } // namespace quervelle

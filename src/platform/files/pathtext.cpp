@@ -20,6 +20,14 @@ bool isDriveRoot(std::string_view path, char separator) {
     return path.size() == 1 && path[0] == separator;
 }
 
+std::optional<std::string> driveRootNamed(std::string_view text, char separator) {
+    if (separator != '\\' || text.size() < 2 || !isLetter(text[0]) || text[1] != ':' ||
+        (text.size() > 2 && text[2] != ' '))
+        return std::nullopt;
+    const char letter = text[0] >= 'a' ? static_cast<char>(text[0] - 'a' + 'A') : text[0];
+    return std::string{letter, ':', '\\'};
+}
+
 std::string collapseSeparators(std::string_view path, char separator) {
     std::string out;
     out.reserve(path.size());

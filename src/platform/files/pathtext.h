@@ -27,6 +27,12 @@ std::string startFolder(int &error);
 // True for "/" with '/', and for "X:\" with '\\' (any letter, either case).
 bool isDriveRoot(std::string_view path, char separator);
 
+// The root of the drive a drive text names, as the directory list takes it: with '\\' a text
+// whose first two characters are a letter and a colon, alone or followed by a space ("d:",
+// "c: [Système]"), names that letter's root, upper-case ("C:\\"); with '/' none does (a drive
+// text there is its mount path, a folder like any other).
+std::optional<std::string> driveRootNamed(std::string_view text, char separator);
+
 // Repeated separators made one ("a//b" -> "a/b"); with '\\' a leading pair (a network path,
 // "\\host\share") is kept.
 std::string collapseSeparators(std::string_view path, char separator);

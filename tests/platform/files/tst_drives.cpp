@@ -17,7 +17,7 @@ namespace {
 QStringList mountPaths(const std::vector<Drive> &drives) {
     QStringList paths;
     for (const Drive &d : drives)
-        paths << QString::fromUtf8(d.mountPath.data(), static_cast<qsizetype>(d.mountPath.size()));
+        paths << QString::fromUtf8(d.root.data(), static_cast<qsizetype>(d.root.size()));
     return paths;
 }
 

@@ -133,4 +133,12 @@ bool entryExists(const std::string &path) {
     return !hasNul(path) && lstat(path.c_str(), &st) == 0;
 }
 
+PlatformError systemError(int code, const std::string &path) {
+    return errorFromErrno(code, path);
+}
+
+bool meansNoFolder(int code) {
+    return code == ENOENT || code == ENOTDIR;
+}
+
 } // namespace quervelle

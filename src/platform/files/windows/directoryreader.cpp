@@ -1,88 +1,75 @@
+// Reading folders on Windows. The numbers returned are Windows error codes; systemError() and
+// meansNoFolder() read them.
+
 #include "platform/files/directoryreader.h"
 
 #include "platform/files/namelist.h"
 #include "platform/files/pattern.h"
+#include "platform/files/windows/systemerror.h"
+#include "platform/files/windows/systempath.h"
+#include "platform/files/windows/widetext.h"
 
-#include <cerrno>
-#include <string>
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
-// Path texts are UTF-8 on Windows; the system calls take UTF-16.
+#include <string>
 
 namespace quervelle {
 
 namespace {
 
-std::wstring wide(const std::string &text) {
-    if (text.empty())
-        return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(size_t(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size);
-    return out;
-}
-
-std::string utf8(const wchar_t *text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string out(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    out.pop_back(); // the terminating NUL
-    return out;
-}
-
-int errnoFrom(DWORD error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-        return EACCES;
-    case ERROR_DIRECTORY:
-        return ENOTDIR;
-    case ERROR_INVALID_NAME:
-        return EINVAL;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ENAMETOOLONG;
-    case ERROR_NOT_READY:
-        return EBUSY;
-    default:
-        return EIO;
+// Closes the search on every way out, a name that cannot be stored included.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
+    ~FindHandle() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            ::FindClose(m_handle);
     }
-}
+    FindHandle(const FindHandle &) = delete;
+    FindHandle &operator=(const FindHandle &) = delete;
+    HANDLE get() const { return m_handle; }
 
-bool hasNul(const std::string &path) {
-    return path.find('\0') != std::string::npos;
+private:
+    HANDLE m_handle;
+};
+
+// The attributes of path, or the error code that says why there are none.
+DWORD attributesOf(const std::string &path, DWORD &attributes) {
+    const windows::QuietErrors quiet;
+    try {
+        attributes = ::GetFileAttributesW(windows::verbatimPath(path).c_str());
+    } catch (const PlatformError &refused) {
+        return static_cast<DWORD>(refused.osError());
+    }
+    return attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : 0;
 }
 
 } // namespace
 
 int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pattern,
                NameList &out, const std::function<void(std::size_t)> &progress) {
-    if (hasNul(path))
-        return EINVAL;
-    std::wstring query = wide(path);
-    if (!query.empty() && query.back() != L'\\')
+    std::wstring query;
+    try {
+        query = windows::verbatimPath(path);
+    } catch (const PlatformError &refused) {
+        return refused.osError();
+    }
+    if (query.back() != L'\\')
         query += L'\\';
     query += L'*';
+
+    const windows::QuietErrors quiet;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
+    FindHandle find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (find.get() == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
         // An empty drive root has not even "." to give.
         if (error == ERROR_FILE_NOT_FOUND && folderStatus(path) == 0)
             return 0;
-        return errnoFrom(error);
+        return static_cast<int>(error);
     }
     std::size_t seen = 0;
-    int result = 0;
     do {
         if (progress && (++seen & 0xFFF) == 0)
             progress(seen);
@@ -93,29 +80,26 @@ int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pa
         const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (folder != (kind == EntryKind::Folder))
             continue;
-        const std::string name = utf8(data.cFileName);
+        // Every name comes back as the exact text that names it again, valid UTF-16 or not.
+        const std::string name = widetext::toWtf8(data.cFileName);
         if (pattern && !pattern->matches(name))
             continue;
         out.append(name);
-    } while (FindNextFileW(find, &data));
-    const DWORD last = GetLastError();
-    if (last != ERROR_NO_MORE_FILES)
-        result = errnoFrom(last);
-    FindClose(find);
-    return result;
+    } while (::FindNextFileW(find.get(), &data));
+    const DWORD last = ::GetLastError();
+    return last == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(last);
 }
 
 int folderStatus(const std::string &path) {
-    if (hasNul(path))
-        return EINVAL;
-    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return errnoFrom(GetLastError());
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ENOTDIR;
+    DWORD attributes = 0;
+    if (const DWORD error = attributesOf(path, attributes))
+        return static_cast<int>(error);
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
 }
 
 bool entryExists(const std::string &path) {
-    return !hasNul(path) && GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = 0;
+    return attributesOf(path, attributes) == 0;
 }
 
 } // namespace quervelle

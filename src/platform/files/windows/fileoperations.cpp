@@ -1,9 +1,12 @@
-// The file operations on Windows. Paths arrive as UTF-8 and are handed to the wide-character
-// calls, so no code page ever re-encodes them. Not built on other systems.
+// The file operations on Windows. Every path reaches the system in its "\\?\" form
+// (systempath.h), so each call acts on exactly the entry named, and every failure is read
+// through the one table of error codes (systemerror.h).
 
 #include "platform/files/fileoperations.h"
 
 #include "platform/files/errors.h"
+#include "platform/files/windows/systemerror.h"
+#include "platform/files/windows/systempath.h"
 
 #include <windows.h>
 
@@ -13,84 +16,88 @@ namespace quervelle::fileops {
 
 namespace {
 
-std::wstring widePath(const std::string &path) {
-    if (path.find('\0') != std::string::npos)
-        throw PlatformError(ErrorKind::InvalidName, path);
-    if (path.empty())
-        return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(),
-                                        static_cast<int>(path.size()), nullptr, 0);
-    if (n <= 0)
-        throw PlatformError(ErrorKind::InvalidName, path);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
-                          wide.data(), n);
-    return wide;
-}
-
-ErrorKind kindOf(DWORD err) {
-    switch (err) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-        return ErrorKind::NotFound;
-    case ERROR_ACCESS_DENIED:
-        return ErrorKind::AccessDenied;
-    case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS:
-        return ErrorKind::AlreadyExists;
-    case ERROR_DIR_NOT_EMPTY:
-        return ErrorKind::NotEmpty;
-    case ERROR_WRITE_PROTECT:
-        return ErrorKind::ReadOnlyFileSystem;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ErrorKind::NoSpace;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ErrorKind::NameTooLong;
-    case ERROR_INVALID_NAME:
-        return ErrorKind::InvalidName;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return ErrorKind::Busy;
-    case ERROR_BAD_EXE_FORMAT:
-        return ErrorKind::NotExecutable;
-    case ERROR_DIRECTORY:
-        return ErrorKind::NotADirectory;
-    default:
-        return ErrorKind::Other;
-    }
-}
-
-[[noreturn]] void fail(const std::string &path) {
-    const DWORD err = ::GetLastError();
-    throw PlatformError(kindOf(err), path, static_cast<int>(err),
-                        kindOf(err) == ErrorKind::Other ? "code " + std::to_string(err) : "");
-}
+using windows::systemPath;
+using windows::throwLastError;
+using windows::verbatimPath;
 
 WIN32_FILE_ATTRIBUTE_DATA attributes(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data))
-        fail(path);
+    const windows::QuietErrors quiet;
+    if (!::GetFileAttributesExW(verbatimPath(path).c_str(), GetFileExInfoStandard, &data))
+        throwLastError(path);
     return data;
 }
+
+// The ending of the last name, lower-case ASCII, without its dot: "exe" for "Setup.EXE".
+std::wstring extensionOf(const std::wstring &path) {
+    const std::size_t dot = path.find_last_of(L".\\");
+    if (dot == std::wstring::npos || path[dot] != L'.')
+        return {};
+    std::wstring extension = path.substr(dot + 1);
+    for (wchar_t &c : extension) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return extension;
+}
+
+// The command processor parses its line; these characters would make it do more than start
+// the one file (inside quotes too, for % and !). Spaces and parentheses are safe in quotes.
+const wchar_t *commandProcessorSpecial(const std::wstring &path) {
+    static const wchar_t *const specials[] = {L"&", L"|", L"<", L">", L"^", L"%", L"!"};
+    for (const wchar_t *special : specials) {
+        if (path.find(special) != std::wstring::npos)
+            return special;
+    }
+    return nullptr;
+}
+
+std::wstring systemFolder() {
+    const UINT size = ::GetSystemDirectoryW(nullptr, 0);
+    std::wstring folder(size, L'\0');
+    folder.resize(::GetSystemDirectoryW(folder.data(), size));
+    return folder;
+}
+
+class ProcessHandles {
+public:
+    ~ProcessHandles() {
+        if (info.hThread)
+            ::CloseHandle(info.hThread);
+        if (info.hProcess)
+            ::CloseHandle(info.hProcess);
+    }
+    PROCESS_INFORMATION info{};
+};
 
 } // namespace
 
 void killFile(const std::string &path) {
     // DeleteFileW takes no wildcards and removes a link itself, never its target.
-    if (!::DeleteFileW(widePath(path).c_str()))
-        fail(path);
+    const std::wstring target = verbatimPath(path);
+    if (::DeleteFileW(target.c_str()))
+        return;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ACCESS_DENIED) {
+        // Windows gives one code for three refusals; say which one it was.
+        const DWORD found = ::GetFileAttributesW(target.c_str());
+        if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY))
+            throw PlatformError(ErrorKind::IsADirectory, path, static_cast<int>(error));
+        if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_READONLY))
+            throw PlatformError(ErrorKind::AccessDenied, path, static_cast<int>(error),
+                                "fichier en lecture seule");
+    }
+    throw windows::errorFrom(error, path);
 }
 
 void makeDir(const std::string &path) {
-    if (!::CreateDirectoryW(widePath(path).c_str(), nullptr))
-        fail(path);
+    if (!::CreateDirectoryW(verbatimPath(path).c_str(), nullptr))
+        throwLastError(path);
 }
 
 void removeDir(const std::string &path) {
-    if (!::RemoveDirectoryW(widePath(path).c_str()))
-        fail(path);
+    if (!::RemoveDirectoryW(verbatimPath(path).c_str()))
+        throwLastError(path);
 }
 
 FileDate fileDate(const std::string &path) {
@@ -98,35 +105,62 @@ FileDate fileDate(const std::string &path) {
     const std::int64_t ticks = (static_cast<std::int64_t>(t.dwHighDateTime) << 32) |
                                static_cast<std::int64_t>(t.dwLowDateTime);
     // 100-nanosecond ticks since 1601-01-01; 11644473600 seconds lie between 1601 and 1970.
-    return FileDate{ticks / 10000000 - 11644473600LL};
+    // Whole seconds are taken downwards, before 1970 too.
+    const std::int64_t sinceEpoch = ticks - 11644473600LL * 10000000;
+    std::int64_t seconds = sinceEpoch / 10000000;
+    if (sinceEpoch % 10000000 < 0)
+        --seconds;
+    return FileDate{seconds};
 }
 
 std::int64_t fileLength(const std::string &path) {
     const WIN32_FILE_ATTRIBUTE_DATA data = attributes(path);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        fail(path);
-    }
     return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) |
            static_cast<std::int64_t>(data.nFileSizeLow);
 }
 
 void startProgram(const std::string &path, int windowStyle) {
-    // The program is named on its own, so the path is never split at its spaces; the command
-    // line holds that path quoted and nothing else.
-    const std::wstring program = widePath(path);
-    std::wstring commandLine = L"\"" + program + L"\"";
+    const windows::SystemPath file = systemPath(path);
+    const DWORD found = ::GetFileAttributesW(file.verbatim.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES)
+        throwLastError(path);
+    if (found & FILE_ATTRIBUTE_DIRECTORY)
+        throw PlatformError(ErrorKind::NotExecutable, path, ERROR_DIRECTORY);
+
+    // The program is named on its own, so its path is never split at a space; the command line
+    // is that path quoted and nothing else.
+    std::wstring program;
+    std::wstring commandLine;
+    const std::wstring extension = extensionOf(file.dos);
+    if (extension == L"exe" || extension == L"com") {
+        program = file.verbatim;
+        commandLine = L"\"" + file.dos + L"\"";
+    } else if (extension == L"bat" || extension == L"cmd") {
+        if (const wchar_t *special = commandProcessorSpecial(file.dos)) {
+            throw PlatformError(ErrorKind::NotExecutable, path, 0,
+                                std::string("fichier de commandes dont le chemin contient « ") +
+                                    static_cast<char>(*special) +
+                                    " », que l'interpréteur de commandes lirait comme une "
+                                    "commande");
+        }
+        // /d: no commands of the registry run first; /s /c: the outer quotes are taken off and
+        // the quoted path inside is the whole command.
+        program = systemFolder() + L"\\cmd.exe";
+        commandLine = L"cmd.exe /d /s /c \"\"" + file.dos + L"\"\"";
+    } else {
+        throw PlatformError(ErrorKind::NotExecutable, path);
+    }
+
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow =
-        windowStyle == WindowStyleMinimizedFocus ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
+    // The window styles are the system's own show commands (2: minimized, with the focus).
+    startup.wShowWindow = static_cast<WORD>(
+        windowStyle >= SW_HIDE && windowStyle <= SW_FORCEMINIMIZE ? windowStyle : SW_SHOWNORMAL);
+    ProcessHandles process;
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process))
-        fail(path);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+                          nullptr, &startup, &process.info))
+        throwLastError(path);
 }
 
 } // namespace quervelle::fileops

@@ -1,8 +1,7 @@
 #include "platform/files/pathtext.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+#include "platform/files/windows/widetext.h"
+
 #include <windows.h>
 
 namespace quervelle::pathtext {
@@ -25,14 +24,8 @@ std::string startFolder(int &error) {
         return {};
     }
     std::wstring buffer(size, L'\0');
-    const DWORD written = ::GetCurrentDirectoryW(size, buffer.data());
-    buffer.resize(written);
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, buffer.data(), static_cast<int>(written),
-                                            nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, buffer.data(), static_cast<int>(written), out.data(), bytes,
-                          nullptr, nullptr);
-    return out;
+    buffer.resize(::GetCurrentDirectoryW(size, buffer.data()));
+    return widetext::toWtf8(buffer);
 }
 
 } // namespace quervelle::pathtext
