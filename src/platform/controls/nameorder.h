@@ -8,35 +8,21 @@
 
 #include <QCollator>
 #include <QString>
-#include <QStringDecoder>
 
 #include <memory>
 #include <string_view>
-#include <vector>
-
-struct UCollator;
 
 namespace quervelle {
-
-class AsciiKeys;
 
 class NameOrder {
 public:
     NameOrder();
     explicit NameOrder(const QLocale &locale);
-    ~NameOrder();
     NameOrder(const NameOrder &) = delete;
     NameOrder &operator=(const NameOrder &) = delete;
 
-    // Writes the name's sort key into out, which holds capacity bytes, and returns the key's
-    // length; when that is more than capacity, nothing usable was written: call again with room
-    // for it. keyRoom() is room enough for nearly every name. Keys end with a zero byte that
-    // occurs nowhere else in them, and compare byte by byte as unsigned (strcmp) in the order
-    // of their names; names with equal keys are ordered by their bytes. One thread at a time.
-    std::size_t writeKey(std::string_view name, unsigned char *out, std::size_t capacity) const;
-    static std::size_t keyRoom(std::size_t nameLength) { return 4 * nameLength + 16; }
-
-    // A name's sort key as the collator's own object; compare keys with compareKeys.
+    // A name's sort key; compare keys with compareKeys. Computing one key per name and sorting
+    // by keys is much faster than compare() on every comparison.
     QCollatorSortKey sortKey(std::string_view name) const;
 
     // Negative, zero or positive as a sorts before, with or after b; zero only for equal bytes.
@@ -55,19 +41,17 @@ public:
 
     const QCollator &collator() const { return m_collator; }
 
-private:
-    struct CollatorCloser {
-        void operator()(UCollator *collator) const;
+    // What the sort keeps for this order from one sort to the next (where it writes the
+    // collator's keys itself: its own collator and tables), made by the sort when it first
+    // needs it. A name order, and this with it, is used by one thread at a time.
+    struct SortState {
+        virtual ~SortState() = default;
     };
+    std::unique_ptr<SortState> &sortState() const { return m_sortState; }
 
+private:
     QCollator m_collator;
-    // The same collation, asked directly for keys written where the caller wants them.
-    std::unique_ptr<UCollator, CollatorCloser> m_keyCollator;
-    // Names of printable ASCII characters are keyed without asking the collator; the table that
-    // does it is learnt from the collator at the first such name.
-    mutable std::unique_ptr<AsciiKeys> m_ascii;
-    mutable QStringDecoder m_decoder{QStringDecoder::Utf8, QStringConverter::Flag::Stateless};
-    mutable std::vector<QChar> m_text;
+    mutable std::unique_ptr<SortState> m_sortState;
 };
 
 } // namespace quervelle

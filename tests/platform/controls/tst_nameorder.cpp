@@ -1,4 +1,4 @@
-#include "platform/controls/asciikeys.h"
+#include "platform/controls/linux/asciikeys.h"
 #include "platform/controls/nameorder.h"
 #include "platform/controls/namesort.h"
 #include "platform/files/namelist.h"

@@ -1,5 +1,6 @@
 #include "platform/controls/namesort.h"
 
+#include "platform/controls/linux/keywriter.h"
 #include "platform/controls/nameorder.h"
 #include "platform/files/namelist.h"
 
@@ -30,13 +31,13 @@ public:
     explicit KeyArena(std::size_t expected) { reserve(expected); }
 
     // Writes the key of name and returns where it starts.
-    std::uint32_t append(const NameOrder &order, std::string_view name) {
-        std::size_t room = NameOrder::keyRoom(name.size());
+    std::uint32_t append(KeyWriter &writer, std::string_view name) {
+        std::size_t room = KeyWriter::room(name.size());
         reserve(room + 8);
-        std::size_t length = order.writeKey(name, m_bytes.get() + m_size, room);
+        std::size_t length = writer.write(name, m_bytes.get() + m_size, room);
         if (length > room) {
             reserve(length + 8);
-            length = order.writeKey(name, m_bytes.get() + m_size, length);
+            length = writer.write(name, m_bytes.get() + m_size, length);
         }
         if (m_size + length > std::numeric_limits<std::uint32_t>::max())
             throw std::length_error("too many names in one folder");
@@ -187,10 +188,11 @@ struct SortedPart {
 
 void keyAndSort(const NameOrder &order, const char *names, std::span<const std::uint32_t> rows,
                 std::unique_ptr<SortedPart> &out) {
+    KeyWriter &writer = KeyWriter::of(order);
     out = std::make_unique<SortedPart>(rows.size());
     SortedPart &part = *out;
     for (const std::uint32_t offset : rows) {
-        const std::uint32_t key = part.keys.append(order, std::string_view(names + offset));
+        const std::uint32_t key = part.keys.append(writer, std::string_view(names + offset));
         part.entries.push_back(Entry{loadHead(part.keys.data() + key), key, offset});
     }
     sortByKeys(part.entries.data(), part.entries.data() + part.entries.size(), part.keys.data(),

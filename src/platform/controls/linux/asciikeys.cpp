@@ -1,4 +1,4 @@
-#include "platform/controls/asciikeys.h"
+#include "platform/controls/linux/asciikeys.h"
 
 #include <unicode/ucol.h>
 #include <unicode/uset.h>
