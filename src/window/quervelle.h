@@ -6,7 +6,8 @@
 // (wiring.h). Data flows one way: a control event runs a handler, the handler reads and writes
 // the controls through QtPlatform, and the window itself keeps nothing but the two window
 // variables. No handler runs at start: the three lists are set to the start folder before the
-// events are bound.
+// events are bound. What the window tells assistive technology is added by
+// accessibleinterfaces.h and accessibility.h.
 
 #include "logic/windowvariables.h"
 
@@ -23,6 +24,7 @@ namespace quervelle {
 class Dialogs;
 class Handlers;
 class QtPlatform;
+class WindowAccessibility;
 struct WiringRow;
 
 class Quervelle final : public QWidget {
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<QtPlatform> m_platform;
     std::unique_ptr<Handlers> m_handlers;
+    std::unique_ptr<WindowAccessibility> m_accessibility; // goes before the controls do
     std::vector<QMetaObject::Connection> m_bindings;
     std::vector<std::string> m_startErrors;
     bool m_startErrorsShown = false;
