@@ -3,7 +3,8 @@
 
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
             qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev \
-            fonts-liberation2 fontconfig xvfb xauth x11-utils libxcb1-dev pkg-config
+            fonts-liberation2 fontconfig xvfb xauth x11-utils libxcb1-dev pkg-config \
+            dbus-daemon at-spi2-core
 
 JOBS ?= $(shell nproc)
 
