@@ -1,33 +1,14 @@
 #include "support/accessibilitybus.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusReply>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QThread>
 
 #include <csignal>
 #include <sys/prctl.h>
 
 namespace quervelle::test {
-
-namespace {
-
-constexpr const char *Launchers[] = {"/usr/libexec/at-spi-bus-launcher",
-                                     "/usr/lib/at-spi2-core/at-spi-bus-launcher"};
-
-void stop(QProcess &process) {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished(10000);
-    }
-}
-
-} // namespace
 
 AccessibilityBus::AccessibilityBus() {
     for (QProcess *process : {&m_session, &m_launcher}) {
@@ -37,55 +18,53 @@ AccessibilityBus::AccessibilityBus() {
 }
 
 AccessibilityBus::~AccessibilityBus() {
-    stop(m_launcher);
-    stop(m_session);
-}
-
-bool AccessibilityBus::fail(const QString &why) {
-    m_error = why;
-    return false;
+    for (QProcess *process : {&m_launcher, &m_session}) {
+        process->terminate();
+        if (!process->waitForFinished(10000))
+            process->kill();
+        process->waitForFinished(10000);
+    }
 }
 
 bool AccessibilityBus::start(const QString &display) {
-    if (!m_runtime.isValid())
-        return fail(QStringLiteral("no temporary runtime folder"));
-    QString launcher;
-    for (const char *candidate : Launchers)
-        if (QFile::exists(QLatin1String(candidate)))
-            launcher = QLatin1String(candidate);
-    if (launcher.isEmpty())
-        return fail(QStringLiteral("at-spi-bus-launcher not found (package at-spi2-core)"));
-
     m_session.start(QStringLiteral("dbus-daemon"),
                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
                      QStringLiteral("--print-address=1")});
-    if (!m_session.waitForStarted(10000))
-        return fail(QStringLiteral("dbus-daemon cannot be started (package dbus-daemon): ") +
-                    m_session.errorString());
-    while (!m_session.canReadLine())
-        if (!m_session.waitForReadyRead(20000))
-            return fail(QStringLiteral("dbus-daemon gave no address"));
+    if (!m_session.waitForStarted(10000)) {
+        m_error = QStringLiteral("dbus-daemon cannot be started (package dbus-daemon): ") +
+                  m_session.errorString();
+        return false;
+    }
+    while (!m_session.canReadLine() && m_session.waitForReadyRead(20000)) {
+    }
     m_sessionAddress = QString::fromLocal8Bit(m_session.readLine()).trimmed();
+    if (m_sessionAddress.isEmpty()) {
+        m_error = QStringLiteral("dbus-daemon gave no address");
+        return false;
+    }
 
     QProcessEnvironment env = environment(QProcessEnvironment::systemEnvironment());
     env.insert(QStringLiteral("DISPLAY"), display);
     m_launcher.setProcessEnvironment(env);
-    m_launcher.start(launcher, {QStringLiteral("--launch-immediately")});
-    if (!m_launcher.waitForStarted(10000))
-        return fail(launcher + QStringLiteral(" cannot be started: ") + m_launcher.errorString());
-
+    m_launcher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"),
+                     {QStringLiteral("--launch-immediately")});
+    if (!m_launcher.waitForStarted(10000)) {
+        m_error = QStringLiteral("at-spi-bus-launcher cannot be started (package at-spi2-core): ") +
+                  m_launcher.errorString();
+        return false;
+    }
     return true;
 }
 
 QString AccessibilityBus::address() {
     if (!m_address.isEmpty() || !m_error.isEmpty())
         return m_address;
-    // The launcher owns org.a11y.Bus on the session bus once the accessibility bus is up.
     const QString name = QStringLiteral("quervelle-test-session");
     {
+        // The launcher answers on the session bus once the accessibility bus is up.
         QDBusConnection session = QDBusConnection::connectToBus(m_sessionAddress, name);
         const QDeadlineTimer deadline(20000);
-        while (session.isConnected() && m_address.isEmpty() && !deadline.hasExpired() &&
+        while (m_address.isEmpty() && !deadline.hasExpired() &&
                m_launcher.state() == QProcess::Running) {
             const QDBusReply<QString> reply = session.call(QDBusMessage::createMethodCall(
                 QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
@@ -98,7 +77,7 @@ QString AccessibilityBus::address() {
     }
     QDBusConnection::disconnectFromBus(name);
     if (m_address.isEmpty())
-        fail(QStringLiteral("the accessibility bus did not start (") + m_launcher.program() + u')');
+        m_error = QStringLiteral("at-spi-bus-launcher never brought the accessibility bus up");
     return m_address;
 }
 
