@@ -124,7 +124,8 @@ public:
         : QAccessibleWidget(view, QAccessible::List) {}
     ~FolderListAccessible() override {
         for (const QAccessible::Id id : std::as_const(m_rows))
-            QAccessible::deleteAccessibleInterface(id);
+            if (QAccessible::accessibleInterface(id))
+                QAccessible::deleteAccessibleInterface(id);
     }
 
     int childCount() const override { return view()->model() ? view()->model()->rowCount() : 0; }
@@ -169,7 +170,8 @@ private:
                 ++it;
                 continue;
             }
-            QAccessible::deleteAccessibleInterface(*it);
+            if (row)
+                QAccessible::deleteAccessibleInterface(*it);
             it = m_rows.erase(it);
         }
     }
