@@ -10,6 +10,8 @@
 #include "platform/files/errors.h"
 #include "platform/files/pathtext.h"
 #include "platform/qtplatform.h"
+#include "window/accessibility.h"
+#include "window/accessibleinterfaces.h"
 #include "window/fonts.h"
 #include "window/wiring.h"
 
@@ -39,7 +41,7 @@ enum class Look { Plain, PatternBox, TitleLabel, DateLabel, SizeLabel };
 struct Design {
     const char *name;
     Kind kind;
-    const char *caption;          // UTF-8; for lists and boxes the accessible name
+    const char *caption;          // UTF-8; for lists the accessible name; boxes take their label's
     int left, top, width, height; // twips
     Look look = Look::Plain;
 };
@@ -49,13 +51,13 @@ constexpr std::array<Design, 15> DesignTable{{
     {"Dir1", Kind::DirList, "Dossiers", 240, 960, 2415, 2340},
     {"File1", Kind::FileList, "Fichiers", 3000, 960, 2175, 1845},
     {"Drive1", Kind::DriveList, "Lecteurs", 3000, 3000, 2175, 315},
-    {"Text1", Kind::TextBox, "Motif", 1560, 240, 2415, 375, Look::PatternBox},
+    {"Text1", Kind::TextBox, "", 1560, 240, 2415, 375, Look::PatternBox},
     {"Command1", Kind::Button, "Fermer", 5640, 240, 1095, 375},
     {"Command2", Kind::Button, "OK", 4080, 240, 495, 375},
     {"Label1", Kind::Label, "Fichier:", 480, 315, 975, 255, Look::TitleLabel},
-    {"Text2", Kind::TextBox, "Date", 1080, 3550, 1575, 285},
+    {"Text2", Kind::TextBox, "", 1080, 3550, 1575, 285},
     {"Label2", Kind::Label, "A été créé le:", 120, 3600, 975, 255, Look::DateLabel},
-    {"Text3", Kind::TextBox, "Taille", 3480, 3550, 1695, 285},
+    {"Text3", Kind::TextBox, "", 3480, 3550, 1695, 285},
     {"Label3", Kind::Label, "Taille:", 3000, 3600, 495, 255, Look::SizeLabel},
     {"Command3", Kind::Button, "Kill", 5640, 2040, 1095, 375},
     {"Command4", Kind::Button, "Créer dossier", 5640, 840, 1095, 375},
@@ -134,6 +136,7 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
     : QWidget(parent), m_dialogs(std::move(dialogs)) {
     if (!m_dialogs)
         m_dialogs = std::make_unique<QtDialogs>(this);
+    installAccessibleInterfaces();
 
     setWindowTitle(QStringLiteral("Quervelle de fichiers"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -159,6 +162,7 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
 
     startLists();
     bindEvents();
+    m_accessibility = std::make_unique<WindowAccessibility>(*this);
 }
 
 Quervelle::~Quervelle() {

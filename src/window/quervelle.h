@@ -8,7 +8,8 @@
 // variables. No handler runs at start: the three lists are set to the start folder before the
 // events are bound, each reading it once. Every event runs inside one error boundary
 // (wiring.h), so that a failure met by an event and by the event nested in it is shown once.
-// The drives are read at start and again each time the user opens the drive list.
+// The drives are read at start and again each time the user opens the drive list. What the
+// window tells assistive technology is added by accessibleinterfaces.h and accessibility.h.
 
 #include "logic/windowvariables.h"
 #include "platform/files/drives.h"
@@ -27,6 +28,7 @@ class Dialogs;
 class EventBoundary;
 class Handlers;
 class QtPlatform;
+class WindowAccessibility;
 struct WiringRow;
 
 class Quervelle final : public QWidget {
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<QtPlatform> m_platform;
     std::unique_ptr<Handlers> m_handlers;
     std::unique_ptr<EventBoundary> m_boundary;
+    std::unique_ptr<WindowAccessibility> m_accessibility; // goes before the controls do
     std::vector<QMetaObject::Connection> m_bindings;
     std::vector<std::string> m_startErrors;
     std::string m_drivesUnread; // why the drives could not be read last time; empty after a read
