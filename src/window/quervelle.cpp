@@ -10,6 +10,8 @@
 #include "platform/files/errors.h"
 #include "platform/files/pathtext.h"
 #include "platform/qtplatform.h"
+#include "window/accessibility.h"
+#include "window/accessibleinterfaces.h"
 #include "window/fonts.h"
 #include "window/wiring.h"
 
@@ -39,7 +41,7 @@ enum class Look { Plain, PatternBox, TitleLabel, DateLabel, SizeLabel };
 struct Design {
     const char *name;
     Kind kind;
-    const char *caption;          // UTF-8; for lists and boxes the accessible name
+    const char *caption;          // UTF-8; for lists the accessible name; boxes take their label's
     int left, top, width, height; // twips
     Look look = Look::Plain;
 };
@@ -49,13 +51,13 @@ constexpr std::array<Design, 15> DesignTable{{
     {"Dir1", Kind::DirList, "Dossiers", 240, 960, 2415, 2340},
     {"File1", Kind::FileList, "Fichiers", 3000, 960, 2175, 1845},
     {"Drive1", Kind::DriveList, "Lecteurs", 3000, 3000, 2175, 315},
-    {"Text1", Kind::TextBox, "Motif", 1560, 240, 2415, 375, Look::PatternBox},
+    {"Text1", Kind::TextBox, "", 1560, 240, 2415, 375, Look::PatternBox},
     {"Command1", Kind::Button, "Fermer", 5640, 240, 1095, 375},
     {"Command2", Kind::Button, "OK", 4080, 240, 495, 375},
     {"Label1", Kind::Label, "Fichier:", 480, 315, 975, 255, Look::TitleLabel},
-    {"Text2", Kind::TextBox, "Date", 1080, 3550, 1575, 285},
+    {"Text2", Kind::TextBox, "", 1080, 3550, 1575, 285},
     {"Label2", Kind::Label, "A été créé le:", 120, 3600, 975, 255, Look::DateLabel},
-    {"Text3", Kind::TextBox, "Taille", 3480, 3550, 1695, 285},
+    {"Text3", Kind::TextBox, "", 3480, 3550, 1695, 285},
     {"Label3", Kind::Label, "Taille:", 3000, 3600, 495, 255, Look::SizeLabel},
     {"Command3", Kind::Button, "Kill", 5640, 2040, 1095, 375},
     {"Command4", Kind::Button, "Créer dossier", 5640, 840, 1095, 375},
@@ -134,6 +136,7 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
     : QWidget(parent), m_dialogs(std::move(dialogs)) {
     if (!m_dialogs)
         m_dialogs = std::make_unique<QtDialogs>(this);
+    installAccessibleInterfaces();
 
     setWindowTitle(QStringLiteral("Quervelle de fichiers"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -155,9 +158,11 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
     controls.text3 = findChild<QLineEdit *>(QStringLiteral("Text3"));
     m_platform = std::make_unique<QtPlatform>(controls, *m_dialogs, [this] { close(); });
     m_handlers = std::make_unique<Handlers>(*m_platform, m_variables);
+    m_boundary = std::make_unique<EventBoundary>(*m_dialogs);
 
     startLists();
     bindEvents();
+    m_accessibility = std::make_unique<WindowAccessibility>(*this);
 }
 
 Quervelle::~Quervelle() {
@@ -165,6 +170,7 @@ Quervelle::~Quervelle() {
     // signal, for instance File1 losing the focus; no handler may run from here on.
     for (const QMetaObject::Connection &binding : m_bindings)
         disconnect(binding);
+    findChild<DirListBox *>(QStringLiteral("Dir1"))->setOpenBoundary({});
 }
 
 void Quervelle::createControls() {
@@ -200,7 +206,9 @@ void Quervelle::chainTabOrder() {
 }
 
 // The lists start at the folder the program was started in: its drive selected, the
-// directory list showing it, the file list listing it under the default pattern.
+// directory list showing it, the file list listing it under the default pattern. The drives
+// come first, so that the start folder is held for its own drive and no other; then each list
+// reads the start folder once.
 void Quervelle::startLists() {
     auto *drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
     auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
@@ -220,7 +228,12 @@ void Quervelle::startLists() {
     };
 
     std::vector<Drive> drives;
-    step([&] { drives = currentDrives(); });
+    try {
+        drives = currentDrives();
+    } catch (...) {
+        m_drivesUnread = uncaughtErrorMessage(std::current_exception());
+        note(m_drivesUnread);
+    }
     if (drives.empty())
         drives.push_back(Drive{"/", {}});
     int err = 0;
@@ -229,18 +242,49 @@ void Quervelle::startLists() {
         note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");
         start = drives.front().root;
     }
-    std::vector<std::string> roots;
-    for (const Drive &d : drives)
-        roots.push_back(d.root);
 
-    step([&] { drive1->setDrives(drives); });
-    step([&] { drive1->selectDriveFor(start); });
-    step([&] { dir1->setDriveRoots(roots); });
+    giveDrives(std::move(drives));
+    drive1->selectDriveFor(start);
     step([&] { dir1->setPath(start); });
     step([&] { file1->setFileName(start); });
 }
 
+void Quervelle::giveDrives(std::vector<Drive> drives) {
+    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
+    std::vector<std::string> roots;
+    for (const Drive &d : drives)
+        roots.push_back(d.root);
+    dir1->setDriveRoots(std::move(roots));
+    findChild<DriveListBox *>(QStringLiteral("Drive1"))->setDrives(std::move(drives), dir1->path());
+}
+
+// The user opens Drive1: disks may have come or gone since it was read. A failure keeps the
+// list as it is and says why, once: not again while the drives stay unreadable for that reason.
+void Quervelle::readDrivesAgain() {
+    std::string why;
+    try {
+        std::vector<Drive> drives = currentDrives();
+        m_drivesUnread.clear();
+        if (!drives.empty())
+            giveDrives(std::move(drives));
+        return;
+    } catch (...) {
+        why = uncaughtErrorMessage(std::current_exception());
+    }
+    if (why == m_drivesUnread)
+        return;
+    m_drivesUnread = why;
+    m_dialogs->uncaughtError(why);
+}
+
 void Quervelle::bindEvents() {
+    // Dir1 can reach a folder of another drive of its own (a drive mounted in a folder it
+    // lists): Drive1 then selects the drive holding the folder shown, before any handler reads
+    // it, so that the drive rules apply to the drive acted on.
+    auto *drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
+    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
+    m_bindings.push_back(connect(dir1, &DirListBox::change, drive1,
+                                 [dir1, drive1] { drive1->selectDriveFor(dir1->path()); }));
     for (const WiringRow &row : wiringTable()) {
         QObject *control =
             findChild<QObject *>(QLatin1String(row.control.data(), qsizetype(row.control.size())));
@@ -263,18 +307,17 @@ void Quervelle::bindEvents() {
         Q_ASSERT_X(binding, "Quervelle::bindEvents", "a wiring row names no control event");
         m_bindings.push_back(binding);
     }
-    // Opening a folder from Dir1 itself is the list's own behaviour, not a handler; a folder it
-    // cannot read is reported like any error at an event's end.
-    auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
-    m_bindings.push_back(connect(dir1, &DirListBox::openFailed, this, [this](const QString &why) {
-        m_dialogs->uncaughtError(why.toStdString());
-    }));
+    // Opening a folder from Dir1 itself is the list's own behaviour, not a handler, but it is
+    // an event: what it fails on is shown at the boundary, once with its Change handler's.
+    dir1->setOpenBoundary([this](const std::function<void()> &open) { m_boundary->run(open); });
+    m_bindings.push_back(
+        connect(drive1, &DriveListBox::opening, this, &Quervelle::readDrivesAgain));
 }
 
 void Quervelle::run(const WiringRow &row) {
     ++m_handlersRun;
     emit handlerStarted(QString::fromLatin1(row.handler.data(), qsizetype(row.handler.size())));
-    runAtBoundary(*m_dialogs, [this, &row] { (m_handlers.get()->*row.run)(); });
+    m_boundary->run([this, &row] { (m_handlers.get()->*row.run)(); });
 }
 
 void Quervelle::reportStartErrors() {

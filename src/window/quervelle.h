@@ -6,9 +6,13 @@
 // (wiring.h). Data flows one way: a control event runs a handler, the handler reads and writes
 // the controls through QtPlatform, and the window itself keeps nothing but the two window
 // variables. No handler runs at start: the three lists are set to the start folder before the
-// events are bound.
+// events are bound, each reading it once. Every event runs inside one error boundary
+// (wiring.h), so that a failure met by an event and by the event nested in it is shown once.
+// The drives are read at start and again each time the user opens the drive list. What the
+// window tells assistive technology is added by accessibleinterfaces.h and accessibility.h.
 
 #include "logic/windowvariables.h"
+#include "platform/files/drives.h"
 
 #include <QImage>
 #include <QMetaObject>
@@ -21,8 +25,10 @@
 namespace quervelle {
 
 class Dialogs;
+class EventBoundary;
 class Handlers;
 class QtPlatform;
+class WindowAccessibility;
 struct WiringRow;
 
 class Quervelle final : public QWidget {
@@ -52,6 +58,8 @@ private:
     void createControls();
     void chainTabOrder();
     void startLists();
+    void giveDrives(std::vector<Drive> drives);
+    void readDrivesAgain();
     void bindEvents();
     void run(const WiringRow &row);
     void reportStartErrors();
@@ -60,8 +68,11 @@ private:
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<QtPlatform> m_platform;
     std::unique_ptr<Handlers> m_handlers;
+    std::unique_ptr<EventBoundary> m_boundary;
+    std::unique_ptr<WindowAccessibility> m_accessibility; // goes before the controls do
     std::vector<QMetaObject::Connection> m_bindings;
     std::vector<std::string> m_startErrors;
+    std::string m_drivesUnread; // why the drives could not be read last time; empty after a read
     bool m_startErrorsShown = false;
     int m_handlersRun = 0;
     QImage m_background;

@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/files/errors.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 
@@ -46,18 +47,36 @@ std::string uncaughtErrorMessage(std::exception_ptr error) {
     }
 }
 
-bool runAtBoundary(Dialogs &dialogs, const std::function<void()> &body) {
-    std::exception_ptr error;
+bool EventBoundary::run(const std::function<void()> &body) {
+    struct Nesting {
+        EventBoundary &boundary;
+        explicit Nesting(EventBoundary &b) : boundary(b) { ++boundary.m_depth; }
+        ~Nesting() {
+            if (--boundary.m_depth == 0)
+                boundary.m_shown.clear();
+        }
+        Nesting(const Nesting &) = delete;
+        Nesting &operator=(const Nesting &) = delete;
+    } nesting(*this);
+
+    std::string message;
     try {
         body();
-    } catch (...) {
-        error = std::current_exception();
-    }
-    if (!error)
         return true;
+    } catch (...) {
+        message = uncaughtErrorMessage(std::current_exception());
+    }
     // Shown outside the catch block, so that the exception is not held while the box is open.
-    dialogs.uncaughtError(uncaughtErrorMessage(error));
+    if (std::find(m_shown.begin(), m_shown.end(), message) == m_shown.end()) {
+        m_shown.push_back(message);
+        m_dialogs.uncaughtError(message);
+    }
     return false;
+}
+
+bool runAtBoundary(Dialogs &dialogs, const std::function<void()> &body) {
+    EventBoundary boundary(dialogs);
+    return boundary.run(body);
 }
 
 } // namespace quervelle

@@ -5,12 +5,17 @@
 // only; it is shown through Dialogs::uncaughtError and the program goes on. A handler that
 // raises a further event (setting Dir1's path raises Dir1's Change) runs the nested handler
 // inside a boundary of its own.
+//
+// One failure, one box: a folder that cannot be read is met by Dir1 and, through its Change,
+// by File1 too. The nested boundary shows it; the event around it, ended by the same error,
+// shows nothing more.
 
 #include <exception>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quervelle {
 
@@ -32,8 +37,26 @@ std::span<const WiringRow> wiringTable();
 // sentence, the overflow text, or a French sentence around anything else.
 std::string uncaughtErrorMessage(std::exception_ptr error);
 
-// Runs body as one event. Returns false when it ended in an error, which has then been handed
-// to dialogs.uncaughtError.
+// The boundary of the events of one window. Each error that ends an event is handed to
+// dialogs.uncaughtError, except one shown already, by an event nested in it, while the
+// outermost event under way ran.
+class EventBoundary {
+public:
+    explicit EventBoundary(Dialogs &dialogs) : m_dialogs(dialogs) {}
+    EventBoundary(const EventBoundary &) = delete;
+    EventBoundary &operator=(const EventBoundary &) = delete;
+
+    // Runs body as one event, inside any event running now. Returns false when it ended in an
+    // error.
+    bool run(const std::function<void()> &body);
+
+private:
+    Dialogs &m_dialogs;
+    int m_depth = 0;
+    std::vector<std::string> m_shown; // since the outermost event under way began
+};
+
+// Runs body as one event of its own, at a boundary of its own.
 bool runAtBoundary(Dialogs &dialogs, const std::function<void()> &body);
 
 } // namespace quervelle

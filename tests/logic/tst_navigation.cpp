@@ -14,6 +14,7 @@ const QByteArray EmptyPatternBox = "MsgBox(Sélectionnez 'extension' ou 'Nom com
                                    "la case 'fichier',48,Erreur)";
 
 using Window = quervelle::test::ScriptedWindow;
+using quervelle::test::ShownDialog;
 
 } // namespace
 
@@ -36,27 +37,33 @@ void TestNavigation::driveChangeMovesBothLists_data() {
     QTest::addColumn<QByteArray>("failingStep");
     QTest::addColumn<QByteArray>("shown"); // File1's folder afterwards
     QTest::addColumn<QByteArrayList>("calls");
-    QTest::addColumn<QByteArray>("error");
+    QTest::addColumn<QByteArrayList>("boxes"); // the errors shown, once each
 
     QTest::newRow("drive at its root")
         << QByteArray("d:\\") << QByteArray() << QByteArray() << QByteArray("d:\\")
         << QByteArrayList{"Drive1.Drive?", "Dir1.Path=d:\\", "Dir1.Path?", "File1.FileName=d:\\"}
-        << QByteArray();
+        << QByteArrayList();
     QTest::newRow("drive with a held folder")
         << QByteArray("E:\\") << QByteArray("E:\\Photos\\2024") << QByteArray()
         << QByteArray("E:\\Photos\\2024")
         << QByteArrayList{"Drive1.Drive?", "Dir1.Path=E:\\", "Dir1.Path?",
                           "File1.FileName=E:\\Photos\\2024"}
-        << QByteArray();
+        << QByteArrayList();
     QTest::newRow("drive refused by the directory list")
         << QByteArray("a:\\") << QByteArray() << QByteArray("Dir1.Path=") << QByteArray("C:\\")
-        << QByteArrayList{"Drive1.Drive?", "Dir1.Path=a:\\"} << QByteArray("Accès refusé : a:\\");
+        << QByteArrayList{"Drive1.Drive?", "Dir1.Path=a:\\"}
+        << QByteArrayList{"Accès refusé : a:\\"};
     QTest::newRow("folder refused by the file list")
         << QByteArray("E:\\") << QByteArray("E:\\Secret") << QByteArray("File1.FileName=")
         << QByteArray("C:\\")
         << QByteArrayList{"Drive1.Drive?", "Dir1.Path=E:\\", "Dir1.Path?",
                           "File1.FileName=E:\\Secret"}
-        << QByteArray("Accès refusé : E:\\Secret");
+        << QByteArrayList{"Accès refusé : E:\\Secret"};
+    // Both lists take the folder and meet the same failure; it is one error, shown once.
+    QTest::newRow("drive whose folder cannot be read")
+        << QByteArray("a:\\") << QByteArray() << QByteArray("gone") << QByteArray("a:\\")
+        << QByteArrayList{"Drive1.Drive?", "Dir1.Path=a:\\", "Dir1.Path?", "File1.FileName=a:\\"}
+        << QByteArrayList{"Fichier introuvable : a:\\"};
 }
 
 void TestNavigation::driveChangeMovesBothLists() {
@@ -65,7 +72,7 @@ void TestNavigation::driveChangeMovesBothLists() {
     QFETCH(QByteArray, failingStep);
     QFETCH(QByteArray, shown);
     QFETCH(QByteArrayList, calls);
-    QFETCH(QByteArray, error);
+    QFETCH(QByteArrayList, boxes);
 
     Window w;
     w.platform.dirPathValue = w.platform.filePathValue = "C:\\";
@@ -73,16 +80,25 @@ void TestNavigation::driveChangeMovesBothLists() {
     w.platform.drive = drive.toStdString();
     if (!heldFolder.isEmpty())
         w.platform.heldFolders[drive.toStdString()] = heldFolder.toStdString();
-    if (!failingStep.isEmpty()) {
-        const QByteArray refused = heldFolder.isEmpty() ? drive : heldFolder;
+    const QByteArray refused = heldFolder.isEmpty() ? drive : heldFolder;
+    if (failingStep == "gone") {
+        w.platform.goneFolders.insert(refused.toStdString());
+    } else if (!failingStep.isEmpty()) {
         w.platform.failOn(failingStep.toStdString(),
                           PlatformError(ErrorKind::AccessDenied, refused.toStdString()));
     }
 
-    QCOMPARE(runHandler(w.handlers, &Handlers::driveChanged), error);
+    w.runEvent(&Handlers::driveChanged);
     QCOMPARE(lines(w.platform.calls), calls);
     QCOMPARE(QByteArray::fromStdString(w.platform.filePathValue), shown);
+    // The lists agree (a failure made to strike File1 strikes before it takes the folder).
+    if (failingStep != "File1.FileName=")
+        QCOMPARE(w.platform.dirPathValue, w.platform.filePathValue);
     QCOMPARE(QByteArray::fromStdString(w.platform.pattern), QByteArray("*.bmp"));
+    QByteArrayList shownBoxes;
+    for (const ShownDialog &box : w.dialogs.shown())
+        shownBoxes << QByteArray::fromStdString(box.prompt);
+    QCOMPARE(shownBoxes, boxes);
 }
 
 void TestNavigation::applyFilter_data() {

@@ -76,12 +76,17 @@ std::string ScriptedPlatform::dirPath() {
 void ScriptedPlatform::setDirPath(const std::string &path) {
     record("Dir1.Path=" + path);
     const auto held = heldFolders.find(path);
-    const std::string shown = held != heldFolders.end() ? held->second : path;
-    if (shown == dirPathValue)
-        return;
-    dirPathValue = shown;
-    if (onDirChange)
-        onDirChange();
+    showDirFolder(held != heldFolders.end() ? held->second : path);
+}
+
+void ScriptedPlatform::showDirFolder(const std::string &folder) {
+    if (folder != dirPathValue) {
+        dirPathValue = folder;
+        if (onDirChange)
+            onDirChange();
+    }
+    if (goneFolders.contains(folder))
+        throw PlatformError(ErrorKind::NotFound, folder);
 }
 
 void ScriptedPlatform::dirRefresh() {
@@ -93,11 +98,7 @@ void ScriptedPlatform::dirRefresh() {
             break;
         shown = parent;
     }
-    if (shown == dirPathValue)
-        return;
-    dirPathValue = shown;
-    if (onDirChange)
-        onDirChange();
+    showDirFolder(shown);
 }
 
 std::string ScriptedPlatform::filePath() {

@@ -7,12 +7,15 @@
 // It also models what the handlers rely on from the real lists: setting Dir1.Path shows the folder
 // held for a drive and raises Dir1's Change through onDirChange when the folder differs; a folder
 // removed through removeDir is gone, so File1 re-reading it fails, and Dir1.Refresh moves to the
-// nearest folder still there (raising Change).
+// nearest folder still there (raising Change). As the real directory list does, Dir1 takes a
+// folder that is gone and raises Change before it reports that folder.
 
 #include "logic/handlers.h"
 #include "logic/windowvariables.h"
 #include "platform/files/errors.h"
 #include "platform/platform.h"
+#include "support/dialogscript.h"
+#include "window/wiring.h"
 
 #include <QByteArrayList>
 
@@ -98,6 +101,8 @@ public:
 
 private:
     void record(std::string line);
+    // Takes folder as Dir1's, raising Change when it differs; then reports it if it is gone.
+    void showDirFolder(const std::string &folder);
     std::string parentOf(const std::string &folder) const;
 
     struct Failure {
@@ -108,17 +113,24 @@ private:
 };
 
 // The handlers of one window over a scripted platform, with Dir1's Change wired to the
-// folder-changed handler as the window wires it.
+// folder-changed handler as the window wires it: a nested event, in its own error boundary.
 struct ScriptedWindow {
     ScriptedPlatform platform;
     WindowVariables vars;
     Handlers handlers{platform, vars};
+    DialogScript dialogs; // shows the errors that end an event; platform answers the other boxes
+    EventBoundary boundary{dialogs};
 
     ScriptedWindow() {
-        platform.onDirChange = [this] { handlers.folderChanged(); };
+        platform.onDirChange = [this] { runEvent(&Handlers::folderChanged); };
     }
     ScriptedWindow(const ScriptedWindow &) = delete;
     ScriptedWindow &operator=(const ScriptedWindow &) = delete;
+
+    // Runs a handler as the window runs an event; false when an error ended it.
+    bool runEvent(void (Handlers::*handler)()) {
+        return boundary.run([this, handler] { (handlers.*handler)(); });
+    }
 };
 
 // Lines as byte arrays, for QCOMPARE with readable messages (bytes kept exactly).

@@ -6,9 +6,11 @@
 #include "platform/controls/filelistmodel.h"
 #include "platform/platform.h"
 #include "support/dialogscript.h"
+#include "support/listfixtures.h"
 #include "window/quervelle.h"
 #include "window/wiring.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 
@@ -81,9 +84,10 @@ QPushButton &StackFixture::button(int number) const {
     return child<QPushButton>(*m_window, QStringLiteral("Command%1").arg(number));
 }
 
-void StackFixture::useDrive(const std::string &driveRoot) {
-    drive1().setDrives({Drive{"/", {}}, Drive{driveRoot, {}}, Drive{LastDrive, {}}});
-    dir1().setDriveRoots({"/", driveRoot, LastDrive});
+void StackFixture::useDrive(const std::string &driveRoot, const std::string &lastDrive) {
+    const std::string last = lastDrive.empty() ? LastDrive : lastDrive;
+    drive1().setDrives({Drive{"/", {}}, Drive{driveRoot, {}}, Drive{last, {}}});
+    dir1().setDriveRoots({"/", driveRoot, last});
 }
 
 std::vector<std::string> StackFixture::showFolder(const std::string &folder) {
@@ -98,6 +102,38 @@ std::vector<std::string> StackFixture::showFolder(const std::string &folder) {
         }
     });
     return takeErrors();
+}
+
+bool StackFixture::chooseDrive(const std::string &mountPath) {
+    DriveListBox &list = drive1();
+    list.showPopup();
+    const std::vector<Drive> &drives = list.drives();
+    const auto found = std::find_if(drives.begin(), drives.end(),
+                                    [&](const Drive &d) { return d.root == mountPath; });
+    if (found == drives.end()) {
+        list.hidePopup();
+        return false;
+    }
+    list.view()->setCurrentIndex(list.model()->index(int(found - drives.begin()), 0));
+    QTest::keyClick(list.view(), Qt::Key_Return);
+    return !list.view()->isVisible();
+}
+
+void StackFixture::openDriveList() {
+    drive1().showPopup();
+    drive1().hidePopup();
+}
+
+bool StackFixture::openFolder(const std::string &text) {
+    DirListBox &list = dir1();
+    const std::vector<std::string> rows = rowTexts(list);
+    const auto found = std::find(rows.begin(), rows.end(), text);
+    if (found == rows.end())
+        return false;
+    const QModelIndex index = list.model()->index(int(found - rows.begin()), 0);
+    list.scrollTo(index);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(index).center());
+    return true;
 }
 
 std::vector<std::string> StackFixture::listed() const {

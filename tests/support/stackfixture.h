@@ -46,13 +46,23 @@ public:
     QLineEdit &text(int number) const;     // Text1 to Text3
     QPushButton &button(int number) const; // Command1 to Command6
 
-    // "/", then driveRoot, then a last drive standing for the CD-ROM drive.
-    void useDrive(const std::string &driveRoot);
+    // "/", then driveRoot, then a last drive standing for the CD-ROM drive: lastDrive, or a
+    // mount path that exists nowhere.
+    void useDrive(const std::string &driveRoot, const std::string &lastDrive = {});
 
     // Selects the drive of folder and shows folder in the lists, as the program does when it
     // sets Dir1.Path: Dir1's Change runs through the window and moves File1. The messages of
     // the errors reported meanwhile are returned.
     std::vector<std::string> showFolder(const std::string &folder);
+
+    // Opens Drive1 as a user does, which reads the drives again, and picks the drive with that
+    // mount path (Drive1's Change runs through the window). False when it is not listed.
+    bool chooseDrive(const std::string &mountPath);
+    // Opens Drive1 and closes it again without choosing.
+    void openDriveList();
+    // Double-clicks the row of Dir1 that shows text, as a user opens a folder. False when no
+    // row shows it.
+    bool openFolder(const std::string &text);
 
     // The exact bytes of every name File1 lists, in its order.
     std::vector<std::string> listed() const;

@@ -12,6 +12,7 @@
 #include "support/dialogscript.h"
 #include "support/fsfixture.h"
 #include "support/listfixtures.h"
+#include "support/mountnamespace.h"
 #include "support/stackfixture.h"
 
 #include <QApplication>
@@ -23,7 +24,6 @@
 
 #include <fcntl.h>
 #include <linux/capability.h>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -34,24 +34,6 @@ using namespace quervelle::test;
 namespace {
 
 using Strings = std::vector<std::string>;
-
-// Why the private mount namespace could not be made; empty when it was.
-QString g_namespaceRefused;
-
-QString systemError(const char *what) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what),
-                                        QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-void enterPrivateMountNamespace() {
-    if (::unshare(CLONE_NEWNS) != 0) {
-        g_namespaceRefused = systemError("unshare(CLONE_NEWNS)");
-        return;
-    }
-    // Nothing mounted from here on propagates back to the rest of the machine.
-    if (::mount(nullptr, "/", nullptr, MS_PRIVATE | MS_REC, nullptr) != 0)
-        g_namespaceRefused = systemError("mount(/, MS_PRIVATE | MS_REC)");
-}
 
 enum class Refusing { ReadOnly, NoPermission, Full };
 enum class Command { Kill, CreateFolder, RemoveFolder };
@@ -113,13 +95,11 @@ private:
     // The drive the rows act on, holding dossier/fichier and the empty folder dossier/vide.
     // Returns the reason when it cannot be made here.
     QString prepare(Refusing refusing);
-    QString mountOrReason(const char *source, const std::string &target, const char *type,
-                          unsigned long flags, const char *options);
 
     std::unique_ptr<QTemporaryDir> m_tree;
     std::string m_root;
     std::string m_drive;
-    std::vector<std::string> m_mounts;
+    TestMounts m_mounts;
 };
 
 void TestSafetyFileSystems::init() {
@@ -130,22 +110,10 @@ void TestSafetyFileSystems::init() {
 }
 
 void TestSafetyFileSystems::cleanup() {
-    for (auto mount = m_mounts.rbegin(); mount != m_mounts.rend(); ++mount)
-        ::umount2(mount->c_str(), MNT_DETACH);
-    m_mounts.clear();
+    m_mounts.unmountAll();
     ::chmod(fsJoin(m_root, "perm/dossier").c_str(), 0755);
     removeTree(m_root);
     m_tree.reset();
-}
-
-QString TestSafetyFileSystems::mountOrReason(const char *source, const std::string &target,
-                                             const char *type, unsigned long flags,
-                                             const char *options) {
-    if (::mount(source, target.c_str(), type, flags, options) != 0)
-        return systemError("mount") + QStringLiteral(" (%1)").arg(fsShow(target));
-    if (!(flags & MS_REMOUNT))
-        m_mounts.push_back(target);
-    return {};
 }
 
 QString TestSafetyFileSystems::prepare(Refusing refusing) {
@@ -156,16 +124,14 @@ QString TestSafetyFileSystems::prepare(Refusing refusing) {
     };
     switch (refusing) {
     case Refusing::ReadOnly: {
-        if (!g_namespaceRefused.isEmpty())
-            return QStringLiteral("no private mount namespace: ") + g_namespaceRefused;
         const std::string source = fsJoin(m_root, "source");
         m_drive = fsJoin(m_root, "ro");
         if (!fsMakeDir(source) || !fsMakeDir(m_drive) || !populate(source))
             return fsLastError();
-        QString refused = mountOrReason(source.c_str(), m_drive, nullptr, MS_BIND, nullptr);
+        QString refused = m_mounts.bind(source, m_drive);
         if (refused.isEmpty())
-            refused =
-                mountOrReason(nullptr, m_drive, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+            refused = m_mounts.mount(nullptr, m_drive, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                                     nullptr);
         return refused;
     }
     case Refusing::NoPermission:
@@ -176,13 +142,11 @@ QString TestSafetyFileSystems::prepare(Refusing refusing) {
             return systemError("chmod");
         return {};
     case Refusing::Full: {
-        if (!g_namespaceRefused.isEmpty())
-            return QStringLiteral("no private mount namespace: ") + g_namespaceRefused;
         m_drive = fsJoin(m_root, "full");
         if (!fsMakeDir(m_drive))
             return fsLastError();
         const QString refused =
-            mountOrReason("tmpfs", m_drive, "tmpfs", 0, "size=64k,nr_inodes=32,mode=0755");
+            m_mounts.mount("tmpfs", m_drive, "tmpfs", 0, "size=64k,nr_inodes=32,mode=0755");
         if (!refused.isEmpty())
             return refused;
         if (!populate(m_drive))
@@ -306,8 +270,6 @@ void TestSafetyFileSystems::refusedWrites() {
 int main(int argc, char **argv) {
     // First, while this process has a single thread: the namespace is then the whole process's.
     enterPrivateMountNamespace();
-    if (!g_namespaceRefused.isEmpty())
-        qWarning("private mount namespace refused: %s", qPrintable(g_namespaceRefused));
     useFrenchRegionAndUtc();
     QApplication app(argc, argv);
     TestSafetyFileSystems test;

@@ -11,6 +11,7 @@
 
 #include "support/dialogscript.h"
 #include "support/fsfixture.h"
+#include "support/listfixtures.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -22,6 +23,7 @@
 
 #include <memory>
 #include <new>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 using namespace quervelle;
@@ -44,6 +46,34 @@ enum class Action {
 };
 
 enum class Failure { None, PlatformNotFound, Overflow, StdException, OutOfMemory, Unknown };
+
+// Counts the times a folder itself is opened, from the kernel's notifications. The closes are
+// watched too: two opens in a row would otherwise be merged into one notification.
+class FolderOpens {
+public:
+    explicit FolderOpens(const std::string &folder) : m_fd(::inotify_init1(IN_NONBLOCK)) {
+        m_watching = ::inotify_add_watch(m_fd, folder.c_str(), IN_OPEN | IN_CLOSE_NOWRITE) >= 0;
+    }
+    ~FolderOpens() { ::close(m_fd); }
+    Q_DISABLE_COPY(FolderOpens)
+    bool watching() const { return m_watching; }
+    int take() { // the opens since the last call; the entries opened inside do not count
+        int opens = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                opens += event->len == 0 && (event->mask & IN_OPEN) ? 1 : 0;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return opens;
+    }
+
+private:
+    int m_fd;
+    bool m_watching = false;
+};
 
 } // namespace
 
@@ -351,9 +381,12 @@ void TestWiring::startUp() {
     const std::string start = test::fsPath(startDir);
     QVERIFY(test::fsWriteFile(test::fsJoin(start, "notes.txt"), "x"));
     QVERIFY(QDir::setCurrent(startDir.path()));
+    QVERIFY(test::fsMakeDir(test::fsJoin(start, "dossier")));
     if (removeStartFolder) {
         QVERIFY(startDir.remove());
     }
+    FolderOpens opens(start);
+    QVERIFY(opens.watching() || removeStartFolder);
     auto dialogs = std::make_unique<test::DialogScript>();
     test::DialogScript *script = dialogs.get();
     auto window = std::make_unique<Quervelle>(std::move(dialogs));
@@ -370,7 +403,9 @@ void TestWiring::startUp() {
     QCOMPARE(script->log(), QStringList()); // nothing shown before the window is
 
     if (!removeStartFolder) {
+        QCOMPARE(opens.take(), 2); // read once by each list
         QCOMPARE(dir1->path(), start);
+        QCOMPARE(test::rowTexts(*dir1).back(), std::string("dossier"));
         QCOMPARE(file1->listCount(), 1);
         QVERIFY(start.compare(0, drive1->drive().size(), drive1->drive()) == 0);
         QVERIFY(window->startErrors().empty());

@@ -65,12 +65,17 @@ bool hasVanished(const std::string &path) {
 struct DirListBox::State {
     std::vector<std::string> roots;          // normalized mount paths
     std::map<std::string, std::string> held; // drive's mount path -> folder held for it
-    std::string path;                        // the folder shown
-    std::string root;                        // the root of its drive, the top row
+    Boundary openBoundary;
+    std::string path; // the folder shown
+    std::string root; // the root of its drive, the top row
     NameOrder order;
     NameOrder helperOrder;
     DirListModel model;
     IndentDelegate delegate;
+
+    bool onKnownDrive(const std::string &folder) const {
+        return pathtext::longestRootHolding(roots, folder, sep()).has_value();
+    }
 
     std::string rootFor(const std::string &folder) const {
         if (const auto drive = pathtext::longestRootHolding(roots, folder, sep()))
@@ -119,15 +124,6 @@ DirListBox::DirListBox(QWidget *parent) : QListView(parent), m_state(new State) 
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // At start the list shows the folder the program was started in.
-    try {
-        int err = 0;
-        const std::string start = pathtext::startFolder(err);
-        if (!start.empty())
-            load(normalized(start));
-    } catch (const PlatformError &) {
-        // Taken and shown empty; nobody is there yet to be told.
-    }
 }
 
 DirListBox::~DirListBox() {
@@ -140,8 +136,11 @@ void DirListBox::setDriveRoots(std::vector<std::string> mountPaths) {
     m_state->roots.clear();
     for (const std::string &mountPath : mountPaths)
         m_state->roots.push_back(normalized(mountPath));
+    if (m_state->path.empty())
+        return; // nothing shown yet
+    // The folder shown stays; a drive mounted or unmounted may have changed the drive holding it.
     m_state->root = m_state->rootFor(m_state->path);
-    if (!m_state->path.empty())
+    if (m_state->onKnownDrive(m_state->path))
         m_state->held[m_state->root] = m_state->path;
     {
         DirListModel::Replace replace(m_state->model);
@@ -167,9 +166,12 @@ void DirListBox::setPath(const std::string &path) {
     for (const std::string &root : m_state->roots) {
         if (root != target)
             continue;
-        if (const auto held = m_state->held.find(root); held != m_state->held.end())
+        const auto held = m_state->held.find(root);
+        if (held != m_state->held.end() && pathtext::liesUnder(held->second, root, sep()))
             target = held->second;
-        while (target != root && hasVanished(target) && parentOf(target) != target)
+        // A held folder that has vanished, or that a drive mounted since then now holds, gives
+        // way to its nearest ancestor on this drive.
+        while (target != root && (hasVanished(target) || m_state->rootFor(target) != root))
             target = parentOf(target);
         break;
     }
@@ -177,8 +179,11 @@ void DirListBox::setPath(const std::string &path) {
 }
 
 void DirListBox::refresh() {
+    if (m_state->path.empty())
+        return; // nothing shown yet
+    const std::string root = m_state->root;
     std::string target = m_state->path;
-    while (hasVanished(target) && parentOf(target) != target)
+    while (target != root && hasVanished(target) && pathtext::liesUnder(target, root, sep()))
         target = parentOf(target);
     if (target != m_state->path) {
         showFolder(target);
@@ -210,7 +215,8 @@ void DirListBox::load(const std::string &folder) {
         folders.clear();
         m_state->path = folder;
         m_state->root = m_state->rootFor(folder);
-        m_state->held[m_state->root] = folder;
+        if (m_state->onKnownDrive(folder))
+            m_state->held[m_state->root] = folder;
         replace.ancestors() = m_state->ancestorRows();
         err = readFolder(folder, EntryKind::Folder, nullptr, folders,
                          [&busy](std::size_t seen) { busy.update(seen); });
@@ -232,14 +238,22 @@ void DirListBox::highlightShown() {
     selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect);
 }
 
+void DirListBox::setOpenBoundary(Boundary boundary) {
+    m_state->openBoundary = std::move(boundary);
+}
+
 // Opening from the list itself goes to exactly the folder chosen (a drive's root included).
-// It runs inside an input event, where nothing may be thrown: a failure is handed on by
-// openFailed() instead.
 void DirListBox::open(const QModelIndex &index) {
     if (!index.isValid())
         return;
+    const std::string folder = m_state->pathOfRow(index.row());
+    const auto showIt = [this, &folder] { showFolder(folder); };
+    if (m_state->openBoundary) {
+        m_state->openBoundary(showIt);
+        return;
+    }
     try {
-        showFolder(m_state->pathOfRow(index.row()));
+        showIt();
     } catch (const std::exception &error) {
         emit openFailed(QString::fromUtf8(error.what()));
     }

@@ -2,6 +2,7 @@
 
 #include <QListView>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,13 @@ namespace quervelle {
 class DirListBox : public QListView {
     Q_OBJECT
 public:
-    explicit DirListBox(QWidget *parent = nullptr);
+    explicit DirListBox(QWidget *parent = nullptr); // empty until a path is set; reads nothing
     ~DirListBox() override;
 
-    // The mount paths of the drives. Setting Path to one of them shows the folder held for
-    // that drive (the last one shown while it was selected, at first its mount path).
+    // The mount paths of the drives, given again whenever they are read again. Setting Path to
+    // one of them shows the folder held for that drive: the last one shown while it was
+    // selected, at first its mount path, and always a folder of that drive. Nothing is held for
+    // a drive before the drives are known.
     void setDriveRoots(std::vector<std::string> mountPaths);
 
     std::string path() const;
@@ -27,14 +30,21 @@ public:
     void setPath(const std::string &path);
 
     // Re-reads the folder shown; a folder that has vanished gives way to its nearest existing
-    // ancestor (raising change()).
+    // ancestor (raising change()), never above the root of its drive.
     void refresh();
+
+    // Opening a folder from the list (double click, Enter) happens inside an input event, where
+    // nothing may be thrown. The window runs it as one of its events, at its error boundary, so
+    // that the failure the Change handler has met and shown already is not shown again. Without
+    // a boundary, a failure is handed on by openFailed().
+    using Boundary = std::function<void(const std::function<void()> &open)>;
+    void setOpenBoundary(Boundary boundary);
 
 signals:
     void change();
 
-    // Opening a folder from the list (double click, Enter) failed; the French sentence saying
-    // why. The folder is still taken, as with setPath().
+    // Opening a folder from the list (double click, Enter), with no open boundary given,
+    // failed; the French sentence saying why. The folder is still taken, as with setPath().
     void openFailed(const QString &message);
 
 protected:

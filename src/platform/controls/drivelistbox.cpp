@@ -2,6 +2,8 @@
 
 #include "platform/files/pathtext.h"
 
+#include <algorithm>
+
 namespace quervelle {
 
 namespace {
@@ -24,7 +26,7 @@ DriveListBox::DriveListBox(QWidget *parent) : QComboBox(parent) {
     });
 }
 
-void DriveListBox::setDrives(std::vector<Drive> drives) {
+void DriveListBox::setDrives(std::vector<Drive> drives, const std::string &folderShown) {
     const int index = currentIndex();
     const std::string selected = index >= 0 && static_cast<std::size_t>(index) < m_drives.size()
                                      ? m_drives[static_cast<std::size_t>(index)].root
@@ -34,8 +36,23 @@ void DriveListBox::setDrives(std::vector<Drive> drives) {
     for (const Drive &d : m_drives)
         addItem(driveLine(d));
     m_chosen = -1;
-    if (!m_drives.empty())
-        selectDriveFor(selected.empty() ? m_drives.front().root : selected);
+    if (m_drives.empty())
+        return;
+    const auto kept = std::find_if(m_drives.begin(), m_drives.end(),
+                                   [&](const Drive &d) { return d.root == selected; });
+    if (kept != m_drives.end()) {
+        setCurrentIndex(static_cast<int>(kept - m_drives.begin()));
+        m_chosen = currentIndex();
+    } else if (selected.empty()) {
+        selectDriveFor(m_drives.front().root);
+    } else {
+        selectDriveFor(folderShown.empty() ? selected : folderShown);
+    }
+}
+
+void DriveListBox::showPopup() {
+    emit opening();
+    QComboBox::showPopup();
 }
 
 void DriveListBox::selectDriveFor(const std::string &path) {

@@ -32,15 +32,6 @@ FileListBox::FileListBox(QWidget *parent) : QListView(parent), m_state(new State
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // At start the list shows the folder the program was started in, under the default pattern.
-    try {
-        int err = 0;
-        const std::string start = pathtext::startFolder(err);
-        if (!start.empty())
-            load(start);
-    } catch (const PlatformError &) {
-        // Taken and shown empty; nobody is there yet to be told.
-    }
 }
 
 FileListBox::~FileListBox() {
@@ -107,11 +98,12 @@ void FileListBox::setFileName(const std::string &given) {
 void FileListBox::setPattern(const std::string &pattern) {
     m_state->pattern = pattern;
     m_state->matcher = PatternMatcher(pattern);
-    load(m_state->path);
+    refresh();
 }
 
 void FileListBox::refresh() {
-    load(m_state->path);
+    if (!m_state->path.empty()) // else no folder yet
+        load(m_state->path);
 }
 
 void FileListBox::load(const std::string &folder) {

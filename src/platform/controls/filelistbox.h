@@ -12,7 +12,7 @@ namespace quervelle {
 class FileListBox : public QListView {
     Q_OBJECT
 public:
-    explicit FileListBox(QWidget *parent = nullptr);
+    explicit FileListBox(QWidget *parent = nullptr); // empty until given a folder; reads nothing
     ~FileListBox() override;
 
     std::string path() const;

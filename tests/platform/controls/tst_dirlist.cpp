@@ -245,7 +245,8 @@ void TestDirList::setPathTexts() {
 }
 
 void TestDirList::heldFolderPerDrive_data() {
-    QTest::addColumn<QStringList>("steps"); // "path X" sets Path, "rm X" removes a folder
+    // "path X" sets Path, "rm X" removes a folder, "open X" double-clicks a row, "refresh"
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("expected");
     QTest::newRow("a drive first shows its mount path") << QStringList{"path @/d2"} << "@/d2";
     QTest::newRow("a drive gives back the folder held for it")
@@ -260,6 +261,8 @@ void TestDirList::heldFolderPerDrive_data() {
         << QStringList{"path @/d1/x/y", "open @/d1", "path @/d2", "path @/d1"} << "@/d1";
     QTest::newRow("a path inside a drive is taken as it is")
         << QStringList{"path @/d1/x/y", "path @/d1/x"} << "@/d1/x";
+    QTest::newRow("a refresh never climbs above the drive's root, even one that has vanished")
+        << QStringList{"path @/d1/x/y", "rm @/d1", "refresh"} << "@/d1";
 }
 
 void TestDirList::heldFolderPerDrive() {
@@ -278,6 +281,12 @@ void TestDirList::heldFolderPerDrive() {
             list.setPath(argument);
         } else if (step.startsWith(QStringLiteral("rm"))) {
             removeTree(argument);
+        } else if (step == QStringLiteral("refresh")) {
+            try {
+                list.refresh();
+            } catch (const PlatformError &error) { // the folder shown is still taken
+                QCOMPARE(error.kind(), ErrorKind::NotFound);
+            }
         } else {
             const int index = rowOf(list, argument);
             QVERIFY(index >= 0);
