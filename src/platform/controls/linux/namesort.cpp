@@ -226,10 +226,9 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
             // No thread to be had: this one does it all.
         }
     }
-    const std::size_t mine = worker.joinable() ? half : count;
     if (worker.joinable()) {
         try {
-            keyAndSort(order, bytes, rows.first(mine), first);
+            keyAndSort(order, bytes, rows.first(half), first);
         } catch (...) {
             worker.join();
             throw;
