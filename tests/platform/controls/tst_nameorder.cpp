@@ -142,6 +142,18 @@ Names equalNames() {
     return names;
 }
 
+// Names that share long beginnings, plain or accented, so that their keys agree over many bytes
+// before they differ, or never do: then numbers, case and a letter tell them apart.
+Names sharedPrefixNames() {
+    Names names;
+    for (const std::string &start : {std::string(120, 'x') + " rapport ",
+                                     "Compte rendu de la r\xC3\xA9union " + std::string(60, 'z')}) {
+        for (int i = 0; i < 150; ++i)
+            names.push_back(start + std::to_string(i % 50) + (i < 50 ? "" : i < 100 ? "b" : "B"));
+    }
+    return names;
+}
+
 // Names of printable ASCII characters as people make them: words in mixed case, numbers with
 // and without leading zeros (some very long), punctuation and runs of spaces; some up to the
 // longest name a folder takes.
@@ -262,6 +274,7 @@ void TestNameOrder::listOrderEqualsReference_data() {
     QTest::newRow("large set, one thread") << largeSet() << french << false;
     QTest::newRow("large set, two threads") << largeSet() << french << true;
     QTest::newRow("names the collator finds equal") << equalNames() << french << false;
+    QTest::newRow("long shared beginnings") << sharedPrefixNames() << french << false;
     QTest::newRow("one name") << Names{"x"} << french << true;
     QTest::newRow("no name") << Names{} << french << true;
     const auto random = [](unsigned seed) { return randomNames(6000, randomName, seed); };
