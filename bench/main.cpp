@@ -333,6 +333,44 @@ void printStartup(const QString &program, const std::vector<StartupRow> &rows, Q
     }
 }
 
+void startupGoal(const std::vector<StartupRow> &startup) {
+    for (const StartupRow &row : startup) {
+        if (row.n != 100'000 || !row.ok())
+            continue;
+        std::printf("%s start-up <= 3.0 x an empty Qt window at N = 100000: %s against %s\n",
+                    row.ratio() <= 3.0 ? "PASS" : "FAIL", qPrintable(ms(medianOf(row.quervelle))),
+                    qPrintable(ms(3.0 * medianOf(row.emptyWindow))));
+    }
+}
+
+void startupRatio(const std::vector<StartupRow> &startup) {
+    for (const StartupRow &row : startup) {
+        if (row.n == 100'000 && row.ok())
+            std::printf("startup/emptywindow at 100000: %.2f\n", row.ratio());
+    }
+}
+
+// Start-up only, for work on it: the start-up rows of the full run and their goal.
+int runStartup(const QList<long long> &sizes, const QString &program) {
+    catchSignals();
+    const QString loadAtStart = loadAverage();
+    Fixtures fixtures;
+    std::vector<std::pair<long long, QString>> startFolders{{0, fixtures.emptyFolder()}};
+    for (const long long n : sizes)
+        startFolders.emplace_back(n, fixtures.files(n));
+    QSize windowSize;
+    const std::vector<StartupRow> startup = measureStartup(program, startFolders, &windowSize);
+    printStartup(program, startup, windowSize);
+    std::printf("%d cores; load average %s at the start, %s at the end\n\n",
+                QThread::idealThreadCount(), qPrintable(loadAtStart), qPrintable(loadAverage()));
+    startupGoal(startup);
+    startupRatio(startup);
+    std::fflush(stdout);
+    const bool allMeasured =
+        std::all_of(startup.begin(), startup.end(), [](const StartupRow &row) { return row.ok(); });
+    return allMeasured ? 0 : 2;
+}
+
 int runBenchmark(const QList<long long> &sizes, const QString &program) {
     catchSignals();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -453,14 +491,9 @@ int runBenchmark(const QList<long long> &sizes, const QString &program) {
                  .arg(row.n)
                  .arg(row.quervelle.bytesPerEntry(), 0, 'f', 1));
     }
-    for (const StartupRow &row : startup) {
+    for (const StartupRow &row : startup)
         allMeasured = allMeasured && row.ok();
-        if (row.n != 100'000 || !row.ok())
-            continue;
-        std::printf("%s start-up <= 3.0 x an empty Qt window at N = 100000: %s against %s\n",
-                    row.ratio() <= 3.0 ? "PASS" : "FAIL", qPrintable(ms(medianOf(row.quervelle))),
-                    qPrintable(ms(3.0 * medianOf(row.emptyWindow))));
-    }
+    startupGoal(startup);
     if (folders->floor.ok && folders->quervelle.ok) {
         const double limit = 1.5 * folders->floor.median();
         goal(*folders, folders->quervelle.median() <= limit,
@@ -492,10 +525,7 @@ int runBenchmark(const QList<long long> &sizes, const QString &program) {
             std::printf("quervelle/raw at 1000000: %s\n",
                         qPrintable(ratio(row.quervelle, row.raw)));
     }
-    for (const StartupRow &row : startup) {
-        if (row.n == 100'000 && row.ok())
-            std::printf("startup/emptywindow at 100000: %.2f\n", row.ratio());
-    }
+    startupRatio(startup);
     std::fflush(stdout);
     return allMeasured ? 0 : 2;
 }
@@ -528,9 +558,15 @@ int main(int argc, char **argv) {
     QList<long long> sizes{10'000, 100'000, 1'000'000};
     QString program = QStringLiteral(QUERVELLE_PROGRAM);
     const QStringList arguments = app.arguments().mid(1);
-    const QString usage =
-        QStringLiteral("usage: quervelle_bench [--sizes N,N,...] [--program path/to/quervelle]");
+    const QString usage = QStringLiteral("usage: quervelle_bench [--sizes N,N,...] [--program "
+                                         "path/to/quervelle] [--startup-only]");
+    bool startupOnly = false;
     for (qsizetype i = 0; i < arguments.size(); i += 2) {
+        if (arguments[i] == QLatin1String("--startup-only")) {
+            startupOnly = true;
+            --i;
+            continue;
+        }
         if (i + 1 >= arguments.size()) {
             say(usage);
             return 2;
@@ -553,7 +589,7 @@ int main(int argc, char **argv) {
         }
     }
     try {
-        return runBenchmark(sizes, program);
+        return startupOnly ? runStartup(sizes, program) : runBenchmark(sizes, program);
     } catch (const Interrupted &) {
         say(QStringLiteral("interrupted; the test folders are removed"));
         return 130;
