@@ -4,6 +4,7 @@
 #include "platform/controls/dirlistbox.h"
 #include "platform/controls/drivelistbox.h"
 #include "platform/controls/filelistbox.h"
+#include "platform/controls/startlisting.h"
 #include "platform/dialogs.h"
 #include "platform/files/directoryreader.h"
 #include "platform/files/drives.h"
@@ -130,10 +131,28 @@ QWidget *makeControl(const Design &d, QWidget *parent) {
 
 } // namespace
 
-Quervelle::Quervelle(QWidget *parent) : Quervelle(nullptr, parent) {}
+std::unique_ptr<StartListing> readStartFolder() {
+    int err = 0;
+    std::string folder = pathtext::startFolder(err);
+    if (folder.empty())
+        return nullptr;
+    return std::make_unique<StartListing>(std::move(folder));
+}
+
+Quervelle::Quervelle(QWidget *parent) : Quervelle(nullptr, nullptr, parent) {}
 
 Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
+    : Quervelle(std::move(dialogs), nullptr, parent) {}
+
+Quervelle::Quervelle(std::unique_ptr<StartListing> start, QWidget *parent)
+    : Quervelle(nullptr, std::move(start), parent) {}
+
+Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<StartListing> start,
+                     QWidget *parent)
     : QWidget(parent), m_dialogs(std::move(dialogs)) {
+    // The start folder is read while the controls are made.
+    if (!start)
+        start = readStartFolder();
     if (!m_dialogs)
         m_dialogs = std::make_unique<QtDialogs>(this);
     installAccessibleInterfaces();
@@ -160,7 +179,7 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
     m_handlers = std::make_unique<Handlers>(*m_platform, m_variables);
     m_boundary = std::make_unique<EventBoundary>(*m_dialogs);
 
-    startLists();
+    startLists(std::move(start));
     bindEvents();
     m_accessibility = std::make_unique<WindowAccessibility>(*this);
 }
@@ -207,9 +226,9 @@ void Quervelle::chainTabOrder() {
 
 // The lists start at the folder the program was started in: its drive selected, the
 // directory list showing it, the file list listing it under the default pattern. The drives
-// come first, so that the start folder is held for its own drive and no other; then each list
-// reads the start folder once.
-void Quervelle::startLists() {
+// come first, so that the start folder is held for its own drive and no other; then both lists
+// take the start folder as it was read once for the two of them.
+void Quervelle::startLists(std::unique_ptr<StartListing> start) {
     auto *drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
     auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
     auto *file1 = findChild<FileListBox *>(QStringLiteral("File1"));
@@ -236,17 +255,27 @@ void Quervelle::startLists() {
     }
     if (drives.empty())
         drives.push_back(Drive{"/", {}});
-    int err = 0;
-    std::string start = pathtext::startFolder(err);
-    if (start.empty()) {
-        note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");
-        start = drives.front().root;
+    std::string folder;
+    if (start) {
+        folder = start->folder();
+        step([&] {
+            StartListing::Lists lists = start->take();
+            dir1->offerListing(std::move(lists.folders));
+            file1->offerListing(std::move(lists.files));
+        });
+    } else {
+        int err = 0;
+        folder = pathtext::startFolder(err);
+        if (folder.empty()) {
+            note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");
+            folder = drives.front().root;
+        }
     }
 
     giveDrives(std::move(drives));
-    drive1->selectDriveFor(start);
-    step([&] { dir1->setPath(start); });
-    step([&] { file1->setFileName(start); });
+    drive1->selectDriveFor(folder);
+    step([&] { dir1->setPath(folder); });
+    step([&] { file1->setFileName(folder); });
 }
 
 void Quervelle::giveDrives(std::vector<Drive> drives) {
