@@ -1,19 +1,25 @@
-// The benchmark of the file and directory lists. It makes its own test folders in a temporary
-// directory, then lists them with the floor (what a single-threaded program does at the least:
-// read, filter on raw bytes, sort by precomputed keys), with Quervelle's lists and with Qt's
-// own ways of showing a folder, each contender in a child process of its own, warm cache,
-// median of several runs. It prints one table and whether each goal holds. The exit code is 0
-// whatever the figures; it is non-zero only when the benchmark could not run.
+// The benchmark of the file and directory lists, and of start-up. It makes its own test
+// folders in a temporary directory, then lists them with the raw read (readdir alone), the
+// floor (what a single-threaded program does at the least: read, filter on raw bytes, sort by
+// precomputed keys), with Quervelle's lists and with Qt's own ways of showing a folder, each
+// contender in a child process of its own, warm cache, median of several runs. Then it starts
+// the program in some of those folders, alternating with an empty Qt window, on a private X
+// server. It prints its tables and whether each goal holds. The exit code is 0 whatever the
+// figures; it is non-zero only when the benchmark could not run.
 //
-//   quervelle_bench [--sizes 10000,100000,1000000]
+//   quervelle_bench [--sizes 10000,100000,1000000] [--program path/to/quervelle]
+//
+// Without --program it starts the quervelle built beside it.
 
 #include "fixtures.h"
 #include "measure.h"
+#include "startup.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -23,6 +29,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -114,17 +121,20 @@ private:
     QStringList m_made;
 };
 
+double medianOf(std::vector<double> times) {
+    if (times.empty())
+        return 0;
+    std::sort(times.begin(), times.end());
+    const std::size_t n = times.size();
+    return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+}
+
 struct Figure {
     bool ok = false;
     QString error;
     bench::Result result;
 
-    double median() const {
-        std::vector<double> times = result.milliseconds;
-        std::sort(times.begin(), times.end());
-        const std::size_t n = times.size();
-        return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    }
+    double median() const { return medianOf(result.milliseconds); }
     double bytesPerEntry() const {
         return result.entries > 0 ? double(result.heapRetained) / double(result.entries) : 0;
     }
@@ -184,15 +194,16 @@ QString megabytes(const Figure &figure) {
 struct Row {
     QString label;
     long long n = 0;
-    Figure floor, quervelle, fsModel, listWidget;
+    Figure raw, floor, quervelle, fsModel, listWidget;
     bool hasPeers = false;
     bool heapShown = true; // false where the run starts from a full list, not an empty one
 };
 
 void printTable(const std::vector<Row> &rows) {
-    const char *format = "%-9s %8s %8s %9s %10s %6s %10s %7s %10s %7s %19s %19s\n";
-    std::printf(format, "case", "N", "listed", "F(N) ms", "Quervelle", "Q/F", "QFSModel", "FSM/Q",
-                "QListWidg", "QLW/Q", "heap B/entry F/Q/M/W", "peak RSS MB F/Q/M/W");
+    const char *format = "%-9s %8s %8s %9s %9s %10s %5s %5s %10s %7s %10s %7s %19s %19s\n";
+    std::printf(format, "case", "N", "listed", "R(N) ms", "F(N) ms", "Quervelle", "Q/R", "Q/F",
+                "QFSModel", "FSM/Q", "QListWidg", "QLW/Q", "heap B/entry F/Q/M/W",
+                "peak RSS MB F/Q/M/W");
     for (const Row &row : rows) {
         const auto peer = [&](const Figure &figure) {
             return row.hasPeers ? cell(figure, figure.median()) : QStringLiteral("-");
@@ -217,8 +228,10 @@ void printTable(const std::vector<Row> &rows) {
         const QString listed =
             row.quervelle.ok ? QString::number(row.quervelle.result.entries) : QStringLiteral("-");
         std::printf(format, qPrintable(row.label), qPrintable(QString::number(row.n)),
-                    qPrintable(listed), qPrintable(cell(row.floor, row.floor.median())),
+                    qPrintable(listed), qPrintable(cell(row.raw, row.raw.median())),
+                    qPrintable(cell(row.floor, row.floor.median())),
                     qPrintable(cell(row.quervelle, row.quervelle.median())),
+                    qPrintable(ratio(row.quervelle, row.raw)),
                     qPrintable(ratio(row.quervelle, row.floor)), qPrintable(peer(row.fsModel)),
                     qPrintable(peerRatio(row.fsModel)), qPrintable(peer(row.listWidget)),
                     qPrintable(peerRatio(row.listWidget)), qPrintable(heap), qPrintable(rss));
@@ -246,7 +259,119 @@ void checkCounts(const Row &row, const Figure &figure, const char *name, bool mu
                     qPrintable(row.label), row.n, row.floor.result.entries);
 }
 
-int runBenchmark(const QList<long long> &sizes) {
+// Start-up in one folder: the program and the empty window, alternating.
+struct StartupRow {
+    long long n = 0; // files in the start folder
+    std::vector<double> quervelle, emptyWindow;
+    QString error;
+    bool ok() const { return error.isEmpty() && !quervelle.empty() && !emptyWindow.empty(); }
+    double ratio() const { return medianOf(quervelle) / medianOf(emptyWindow); }
+};
+
+constexpr int StartupRuns = 7;
+
+std::vector<StartupRow> measureStartup(const QString &program,
+                                       const std::vector<std::pair<long long, QString>> &folders,
+                                       QSize *windowSize) {
+    std::vector<StartupRow> rows;
+    std::unique_ptr<bench::StartupClock> clock;
+    QString failure;
+    try {
+        clock = std::make_unique<bench::StartupClock>();
+    } catch (const std::runtime_error &error) {
+        failure = QString::fromLocal8Bit(error.what());
+    }
+    const QString emptyWindow = QStringLiteral(QUERVELLE_EMPTY_WINDOW);
+    for (const auto &[n, folder] : folders) {
+        StartupRow row{n, {}, {}, failure};
+        say(QStringLiteral("  start-up in %1: 1 + %2 runs each, alternating")
+                .arg(QDir(folder).dirName())
+                .arg(StartupRuns));
+        try {
+            for (int run = -1; clock && run < StartupRuns; ++run) {
+                const bench::StartupClock::Start start = clock->measure(program, {}, folder);
+                if (windowSize->isEmpty())
+                    *windowSize = start.windowSize;
+                const QString size =
+                    QStringLiteral("%1x%2").arg(windowSize->width()).arg(windowSize->height());
+                const double empty = clock->measure(emptyWindow, {size}, folder).milliseconds;
+                if (run >= 0) { // the first run of each only warms the caches
+                    row.quervelle.push_back(start.milliseconds);
+                    row.emptyWindow.push_back(empty);
+                }
+            }
+        } catch (const std::runtime_error &error) {
+            if (stopRequested())
+                throw Interrupted{};
+            row.error = QString::fromLocal8Bit(error.what());
+        }
+        if (stopRequested())
+            throw Interrupted{};
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void printStartup(const QString &program, const std::vector<StartupRow> &rows, QSize size) {
+    std::printf("\nStart-up of %s: from starting it until its window is mapped and painted.\n"
+                "Measured on a private Xvfb (no window manager): the first window the program "
+                "maps, then the first\ndrawing on the screen after that map, seen through the X "
+                "DAMAGE extension. Median of %d runs,\nalternating with an empty Qt window of "
+                "the same size (%dx%d), after one unmeasured run of each;\nN = files in the "
+                "start folder.\n",
+                qPrintable(program), StartupRuns, size.width(), size.height());
+    const char *format = "%-9s %8s %13s %16s %7s\n";
+    std::printf(format, "case", "N", "Quervelle ms", "empty window ms", "Q/E");
+    for (const StartupRow &row : rows) {
+        const auto cell = [&row](const std::vector<double> &times) {
+            return row.ok() ? QString::number(medianOf(times), 'f', 1) : QStringLiteral("error");
+        };
+        std::printf(
+            format, "startup", qPrintable(QString::number(row.n)), qPrintable(cell(row.quervelle)),
+            qPrintable(cell(row.emptyWindow)),
+            qPrintable(row.ok() ? QString::number(row.ratio(), 'f', 2) : QStringLiteral("-")));
+    }
+}
+
+void startupGoal(const std::vector<StartupRow> &startup) {
+    for (const StartupRow &row : startup) {
+        if (row.n != 100'000 || !row.ok())
+            continue;
+        std::printf("%s start-up <= 3.0 x an empty Qt window at N = 100000: %s against %s\n",
+                    row.ratio() <= 3.0 ? "PASS" : "FAIL", qPrintable(ms(medianOf(row.quervelle))),
+                    qPrintable(ms(3.0 * medianOf(row.emptyWindow))));
+    }
+}
+
+void startupRatio(const std::vector<StartupRow> &startup) {
+    for (const StartupRow &row : startup) {
+        if (row.n == 100'000 && row.ok())
+            std::printf("startup/emptywindow at 100000: %.2f\n", row.ratio());
+    }
+}
+
+// Start-up only, for work on it: the start-up rows of the full run and their goal.
+int runStartup(const QList<long long> &sizes, const QString &program) {
+    catchSignals();
+    const QString loadAtStart = loadAverage();
+    Fixtures fixtures;
+    std::vector<std::pair<long long, QString>> startFolders{{0, fixtures.emptyFolder()}};
+    for (const long long n : sizes)
+        startFolders.emplace_back(n, fixtures.files(n));
+    QSize windowSize;
+    const std::vector<StartupRow> startup = measureStartup(program, startFolders, &windowSize);
+    printStartup(program, startup, windowSize);
+    std::printf("%d cores; load average %s at the start, %s at the end\n\n",
+                QThread::idealThreadCount(), qPrintable(loadAtStart), qPrintable(loadAverage()));
+    startupGoal(startup);
+    startupRatio(startup);
+    std::fflush(stdout);
+    const bool allMeasured =
+        std::all_of(startup.begin(), startup.end(), [](const StartupRow &row) { return row.ok(); });
+    return allMeasured ? 0 : 2;
+}
+
+int runBenchmark(const QList<long long> &sizes, const QString &program) {
     catchSignals();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -264,7 +389,8 @@ int runBenchmark(const QList<long long> &sizes) {
         const QString folder = fixtures.files(n);
         const bool huge = n >= 1'000'000;
         const int runs = huge ? 3 : n >= 100'000 ? 5 : 7;
-        Row row{QStringLiteral("files"), n, {}, {}, {}, {}, true};
+        Row row{QStringLiteral("files"), n, {}, {}, {}, {}, {}, true};
+        row.raw = request(bench::Contender::RawFiles, folder, 1, runs);
         row.floor = request(bench::Contender::FloorFiles, folder, 1, runs);
         row.quervelle = request(bench::Contender::QuervelleFiles, folder, 1, runs);
         // The peers take seconds to minutes on the largest folder: once there, the cache
@@ -274,25 +400,38 @@ int runBenchmark(const QList<long long> &sizes) {
         row.listWidget = request(bench::Contender::ListWidget, folder, huge ? 0 : 1, huge ? 1 : 3);
         rows.push_back(row);
         if (n == 100'000) {
-            pattern = Row{QStringLiteral("pattern"), n, row.floor, {}, {}, {}, false, false};
+            pattern =
+                Row{QStringLiteral("pattern"), n, row.raw, row.floor, {}, {}, {}, false, false};
             pattern->quervelle = request(bench::Contender::QuervellePattern, folder, 1, runs);
         }
     }
     {
         const long long n = 100'000;
         const QString folder = fixtures.folders(n);
-        folders = Row{QStringLiteral("folders"), n, {}, {}, {}, {}, false};
+        folders = Row{QStringLiteral("folders"), n, {}, {}, {}, {}, {}, false};
+        folders->raw = request(bench::Contender::RawFolders, folder, 1, 5);
         folders->floor = request(bench::Contender::FloorFolders, folder, 1, 5);
         folders->quervelle = request(bench::Contender::QuervelleFolders, folder, 1, 5);
     }
+    // Start-up: in the empty folder and in the file folders of 10,000 and 100,000 files.
+    std::vector<std::pair<long long, QString>> startFolders{{0, empty}};
+    for (const long long n : sizes)
+        if (n == 10'000 || n == 100'000)
+            startFolders.emplace_back(n, fixtures.files(n));
+    QSize windowSize;
+    const std::vector<StartupRow> startup = measureStartup(program, startFolders, &windowSize);
+
     std::vector<Row> table = rows;
     if (pattern)
         table.push_back(*pattern);
     table.push_back(*folders);
 
     std::printf("\nListing a folder, warm cache, median milliseconds; Q = Quervelle, "
-                "M = QFileSystemModel + QListView, W = QDir::entryList + QListWidget\n");
+                "M = QFileSystemModel + QListView, W = QDir::entryList + QListWidget;\n"
+                "R(N) = the raw read (readdir and the type it gives, every entry, no pattern, "
+                "no sort, one thread)\n");
     printTable(table);
+    printStartup(program, startup, windowSize);
     std::printf("%d cores; load average %s at the start, %s at the end\n\n",
                 QThread::idealThreadCount(), qPrintable(loadAtStart), qPrintable(loadAverage()));
     for (const Row &row : rows) {
@@ -306,7 +445,7 @@ int runBenchmark(const QList<long long> &sizes) {
 
     bool allMeasured = true;
     for (const Row &row : table)
-        for (const Figure *figure : {&row.floor, &row.quervelle})
+        for (const Figure *figure : {&row.raw, &row.floor, &row.quervelle})
             allMeasured = allMeasured && figure->ok;
     for (const Row &row : rows) {
         if (!row.floor.ok || !row.quervelle.ok)
@@ -315,6 +454,14 @@ int runBenchmark(const QList<long long> &sizes) {
         goal(row, row.quervelle.median() <= limit,
              QStringLiteral("Quervelle <= 1.5 x F(N) + 30 ms at N = %1: %2 against %3")
                  .arg(row.n)
+                 .arg(ms(row.quervelle.median()), ms(limit)));
+    }
+    for (const Row &row : rows) {
+        if (row.n != 1'000'000 || !row.raw.ok || !row.quervelle.ok)
+            continue;
+        const double limit = 2.0 * row.raw.median();
+        goal(row, row.quervelle.median() <= limit,
+             QStringLiteral("Quervelle <= 2.0 x R(N) at N = 1000000: %1 against %2")
                  .arg(ms(row.quervelle.median()), ms(limit)));
     }
     for (const Row &row : rows) {
@@ -344,6 +491,9 @@ int runBenchmark(const QList<long long> &sizes) {
                  .arg(row.n)
                  .arg(row.quervelle.bytesPerEntry(), 0, 'f', 1));
     }
+    for (const StartupRow &row : startup)
+        allMeasured = allMeasured && row.ok();
+    startupGoal(startup);
     if (folders->floor.ok && folders->quervelle.ok) {
         const double limit = 1.5 * folders->floor.median();
         goal(*folders, folders->quervelle.median() <= limit,
@@ -353,19 +503,29 @@ int runBenchmark(const QList<long long> &sizes) {
     }
     for (const Row &row : table) {
         for (const auto &[figure, name] :
-             {std::pair{&row.floor, "floor"}, std::pair{&row.quervelle, "Quervelle"},
-              std::pair{&row.fsModel, "QFileSystemModel"},
+             {std::pair{&row.raw, "raw read"}, std::pair{&row.floor, "floor"},
+              std::pair{&row.quervelle, "Quervelle"}, std::pair{&row.fsModel, "QFileSystemModel"},
               std::pair{&row.listWidget, "QListWidget"}}) {
-            if (!figure->ok && (row.hasPeers || figure == &row.floor || figure == &row.quervelle))
+            if (!figure->ok && (row.hasPeers || figure == &row.raw || figure == &row.floor ||
+                                figure == &row.quervelle))
                 std::printf("ERROR %s on %s %lld: %s\n", name, qPrintable(row.label), row.n,
                             qPrintable(figure->error));
         }
+    }
+    for (const StartupRow &row : startup) {
+        if (!row.ok())
+            std::printf("ERROR start-up in a folder of %lld files: %s\n", row.n,
+                        qPrintable(row.error.isEmpty() ? QStringLiteral("no result") : row.error));
     }
     for (const Row &row : rows) {
         if (row.n == 100'000)
             std::printf("quervelle/floor at 100000: %s\n",
                         qPrintable(ratio(row.quervelle, row.floor)));
+        if (row.n == 1'000'000)
+            std::printf("quervelle/raw at 1000000: %s\n",
+                        qPrintable(ratio(row.quervelle, row.raw)));
     }
+    startupRatio(startup);
     std::fflush(stdout);
     return allMeasured ? 0 : 2;
 }
@@ -396,23 +556,40 @@ int main(int argc, char **argv) {
 
     QCoreApplication app(argc, argv);
     QList<long long> sizes{10'000, 100'000, 1'000'000};
+    QString program = QStringLiteral(QUERVELLE_PROGRAM);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() == 2 && arguments[0] == QLatin1String("--sizes")) {
-        sizes.clear();
-        for (const QString &size : arguments[1].split(u',')) {
-            bool ok = false;
-            sizes << size.toLongLong(&ok);
-            if (!ok || sizes.back() <= 0) {
-                say(QStringLiteral("usage: quervelle_bench [--sizes N,N,...]"));
-                return 2;
-            }
+    const QString usage = QStringLiteral("usage: quervelle_bench [--sizes N,N,...] [--program "
+                                         "path/to/quervelle] [--startup-only]");
+    bool startupOnly = false;
+    for (qsizetype i = 0; i < arguments.size(); i += 2) {
+        if (arguments[i] == QLatin1String("--startup-only")) {
+            startupOnly = true;
+            --i;
+            continue;
         }
-    } else if (!arguments.isEmpty()) {
-        say(QStringLiteral("usage: quervelle_bench [--sizes N,N,...]"));
-        return 2;
+        if (i + 1 >= arguments.size()) {
+            say(usage);
+            return 2;
+        }
+        if (arguments[i] == QLatin1String("--sizes")) {
+            sizes.clear();
+            for (const QString &size : arguments[i + 1].split(u',')) {
+                bool ok = false;
+                sizes << size.toLongLong(&ok);
+                if (!ok || sizes.back() <= 0) {
+                    say(usage);
+                    return 2;
+                }
+            }
+        } else if (arguments[i] == QLatin1String("--program")) {
+            program = QFileInfo(arguments[i + 1]).absoluteFilePath();
+        } else {
+            say(usage);
+            return 2;
+        }
     }
     try {
-        return runBenchmark(sizes);
+        return startupOnly ? runStartup(sizes, program) : runBenchmark(sizes, program);
     } catch (const Interrupted &) {
         say(QStringLiteral("interrupted; the test folders are removed"));
         return 130;

@@ -12,6 +12,8 @@ namespace bench {
 
 // What a contender lists and how it shows it.
 enum class Contender {
+    RawFiles,         // readdir + d_type, counting the files: no pattern, no names kept, no sort
+    RawFolders,       // readdir + d_type, counting the sub-folders
     FloorFiles,       // readdir + d_type, "*.txt" on raw bytes, sort by precomputed keys
     FloorFolders,     // readdir + DT_DIR, sort by precomputed keys
     QuervelleFiles,   // the file list set to the folder with pattern "*.txt", painted

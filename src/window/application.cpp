@@ -3,12 +3,17 @@
 #include "window/fonts.h"
 #include "window/quervelle.h"
 
+#include "platform/controls/startlisting.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
 #include <QTranslator>
+
+#include <memory>
+#include <utility>
 
 namespace quervelle {
 
@@ -24,6 +29,8 @@ bool installQtTranslations(const QLocale &locale) {
 }
 
 int runApplication(int argc, char *argv[]) {
+    // The start folder is read, and put in order, while Qt starts and the window is made.
+    std::unique_ptr<StartListing> start = readStartFolder();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quervelle"));
     // Named after the desktop entry, so that the desktop pairs the window with its menu item.
@@ -37,7 +44,7 @@ int runApplication(int argc, char *argv[]) {
     installQtTranslations(QLocale::system());
     installFontSubstitution();
 
-    Quervelle window;
+    Quervelle window(std::move(start));
     window.show();
     return QApplication::exec();
 }

@@ -4,12 +4,15 @@
 #include "platform/controls/dirlistbox.h"
 #include "platform/controls/drivelistbox.h"
 #include "platform/controls/filelistbox.h"
+#include "platform/controls/startlisting.h"
 #include "platform/dialogs.h"
 #include "platform/files/directoryreader.h"
 #include "platform/files/drives.h"
 #include "platform/files/errors.h"
 #include "platform/files/pathtext.h"
 #include "platform/qtplatform.h"
+#include "window/accessibility.h"
+#include "window/accessibleinterfaces.h"
 #include "window/fonts.h"
 #include "window/wiring.h"
 
@@ -39,7 +42,7 @@ enum class Look { Plain, PatternBox, TitleLabel, DateLabel, SizeLabel };
 struct Design {
     const char *name;
     Kind kind;
-    const char *caption;          // UTF-8; for lists and boxes the accessible name
+    const char *caption;          // UTF-8; for lists the accessible name; boxes take their label's
     int left, top, width, height; // twips
     Look look = Look::Plain;
 };
@@ -49,13 +52,13 @@ constexpr std::array<Design, 15> DesignTable{{
     {"Dir1", Kind::DirList, "Dossiers", 240, 960, 2415, 2340},
     {"File1", Kind::FileList, "Fichiers", 3000, 960, 2175, 1845},
     {"Drive1", Kind::DriveList, "Lecteurs", 3000, 3000, 2175, 315},
-    {"Text1", Kind::TextBox, "Motif", 1560, 240, 2415, 375, Look::PatternBox},
+    {"Text1", Kind::TextBox, "", 1560, 240, 2415, 375, Look::PatternBox},
     {"Command1", Kind::Button, "Fermer", 5640, 240, 1095, 375},
     {"Command2", Kind::Button, "OK", 4080, 240, 495, 375},
     {"Label1", Kind::Label, "Fichier:", 480, 315, 975, 255, Look::TitleLabel},
-    {"Text2", Kind::TextBox, "Date", 1080, 3550, 1575, 285},
+    {"Text2", Kind::TextBox, "", 1080, 3550, 1575, 285},
     {"Label2", Kind::Label, "A été créé le:", 120, 3600, 975, 255, Look::DateLabel},
-    {"Text3", Kind::TextBox, "Taille", 3480, 3550, 1695, 285},
+    {"Text3", Kind::TextBox, "", 3480, 3550, 1695, 285},
     {"Label3", Kind::Label, "Taille:", 3000, 3600, 495, 255, Look::SizeLabel},
     {"Command3", Kind::Button, "Kill", 5640, 2040, 1095, 375},
     {"Command4", Kind::Button, "Créer dossier", 5640, 840, 1095, 375},
@@ -128,12 +131,31 @@ QWidget *makeControl(const Design &d, QWidget *parent) {
 
 } // namespace
 
-Quervelle::Quervelle(QWidget *parent) : Quervelle(nullptr, parent) {}
+std::unique_ptr<StartListing> readStartFolder() {
+    int err = 0;
+    std::string folder = pathtext::startFolder(err);
+    if (folder.empty())
+        return nullptr;
+    return std::make_unique<StartListing>(std::move(folder));
+}
+
+Quervelle::Quervelle(QWidget *parent) : Quervelle(nullptr, nullptr, parent) {}
 
 Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
+    : Quervelle(std::move(dialogs), nullptr, parent) {}
+
+Quervelle::Quervelle(std::unique_ptr<StartListing> start, QWidget *parent)
+    : Quervelle(nullptr, std::move(start), parent) {}
+
+Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<StartListing> start,
+                     QWidget *parent)
     : QWidget(parent), m_dialogs(std::move(dialogs)) {
+    // The start folder is read while the controls are made.
+    if (!start)
+        start = readStartFolder();
     if (!m_dialogs)
         m_dialogs = std::make_unique<QtDialogs>(this);
+    installAccessibleInterfaces();
 
     setWindowTitle(QStringLiteral("Quervelle de fichiers"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -157,8 +179,9 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, QWidget *parent)
     m_handlers = std::make_unique<Handlers>(*m_platform, m_variables);
     m_boundary = std::make_unique<EventBoundary>(*m_dialogs);
 
-    startLists();
+    startLists(std::move(start));
     bindEvents();
+    m_accessibility = std::make_unique<WindowAccessibility>(*this);
 }
 
 Quervelle::~Quervelle() {
@@ -203,9 +226,9 @@ void Quervelle::chainTabOrder() {
 
 // The lists start at the folder the program was started in: its drive selected, the
 // directory list showing it, the file list listing it under the default pattern. The drives
-// come first, so that the start folder is held for its own drive and no other; then each list
-// reads the start folder once.
-void Quervelle::startLists() {
+// come first, so that the start folder is held for its own drive and no other; then both lists
+// take the start folder as it was read once for the two of them.
+void Quervelle::startLists(std::unique_ptr<StartListing> start) {
     auto *drive1 = findChild<DriveListBox *>(QStringLiteral("Drive1"));
     auto *dir1 = findChild<DirListBox *>(QStringLiteral("Dir1"));
     auto *file1 = findChild<FileListBox *>(QStringLiteral("File1"));
@@ -232,17 +255,27 @@ void Quervelle::startLists() {
     }
     if (drives.empty())
         drives.push_back(systemDrive());
-    int err = 0;
-    std::string start = pathtext::startFolder(err);
-    if (start.empty()) {
-        note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");
-        start = drives.front().root;
+    std::string folder;
+    if (start) {
+        folder = start->folder();
+        step([&] {
+            StartListing::Lists lists = start->take();
+            dir1->offerListing(std::move(lists.folders));
+            file1->offerListing(std::move(lists.files));
+        });
+    } else {
+        int err = 0;
+        folder = pathtext::startFolder(err);
+        if (folder.empty()) {
+            note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");
+            folder = drives.front().root;
+        }
     }
 
     giveDrives(std::move(drives));
-    drive1->selectDriveFor(start);
-    step([&] { dir1->setPath(start); });
-    step([&] { file1->setFileName(start); });
+    drive1->selectDriveFor(folder);
+    step([&] { dir1->setPath(folder); });
+    step([&] { file1->setFileName(folder); });
 }
 
 void Quervelle::giveDrives(std::vector<Drive> drives) {

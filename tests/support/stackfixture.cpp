@@ -84,9 +84,10 @@ QPushButton &StackFixture::button(int number) const {
     return child<QPushButton>(*m_window, QStringLiteral("Command%1").arg(number));
 }
 
-void StackFixture::useDrive(const std::string &driveRoot) {
-    drive1().setDrives({Drive{"/", {}}, Drive{driveRoot, {}}, Drive{LastDrive, {}}});
-    dir1().setDriveRoots({"/", driveRoot, LastDrive});
+void StackFixture::useDrive(const std::string &driveRoot, const std::string &lastDrive) {
+    const std::string last = lastDrive.empty() ? LastDrive : lastDrive;
+    drive1().setDrives({Drive{"/", {}}, Drive{driveRoot, {}}, Drive{last, {}}});
+    dir1().setDriveRoots({"/", driveRoot, last});
 }
 
 std::vector<std::string> StackFixture::showFolder(const std::string &folder) {

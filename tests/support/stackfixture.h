@@ -46,8 +46,9 @@ public:
     QLineEdit &text(int number) const;     // Text1 to Text3
     QPushButton &button(int number) const; // Command1 to Command6
 
-    // "/", then driveRoot, then a last drive standing for the CD-ROM drive.
-    void useDrive(const std::string &driveRoot);
+    // "/", then driveRoot, then a last drive standing for the CD-ROM drive: lastDrive, or a
+    // mount path that exists nowhere.
+    void useDrive(const std::string &driveRoot, const std::string &lastDrive = {});
 
     // Selects the drive of folder and shows folder in the lists, as the program does when it
     // sets Dir1.Path: Dir1's Change runs through the window and moves File1. The messages of

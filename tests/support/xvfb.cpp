@@ -11,11 +11,13 @@ namespace quervelle::test {
 XvfbServer::XvfbServer() {
     m_process.setProgram(QStringLiteral("Xvfb"));
     // -displayfd 1: the server picks a free display number and writes it to its output once
-    // it accepts connections.
-    m_process.setArguments(
-        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-         QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-dpi"),
-         QStringLiteral("96"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    // it accepts connections. -noreset: a helper that connects and leaves (the accessibility
+    // bus launcher does) would otherwise reset the server, refusing whoever connects meanwhile.
+    m_process.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                            QStringLiteral("-screen"), QStringLiteral("0"),
+                            QStringLiteral("1280x1024x24"), QStringLiteral("-dpi"),
+                            QStringLiteral("96"), QStringLiteral("-nolisten"),
+                            QStringLiteral("tcp"), QStringLiteral("-noreset")});
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });

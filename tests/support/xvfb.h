@@ -1,8 +1,8 @@
 #pragma once
 
 // A private X server for the end-to-end tests: Xvfb on a display number it picks itself
-// (-displayfd), a 1280 x 1024 screen at 96 dots per inch, no TCP. It is stopped when this
-// object goes, and also when the test process dies, so no server is ever left behind.
+// (-displayfd), a 1280 x 1024 screen at 96 dots per inch, no TCP, never reset. It is stopped when
+// this object goes, and also when the test process dies, so no server is ever left behind.
 
 #include <QProcess>
 #include <QString>

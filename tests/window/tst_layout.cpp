@@ -32,7 +32,7 @@ namespace {
 struct DesignRow {
     const char *name;
     const char *className;
-    const char *caption;          // for lists and boxes: the accessible name
+    const char *caption;          // for lists: the accessible name; boxes are named by their label
     int left, top, width, height; // twips
     int pointSize;
     bool bold;
@@ -43,13 +43,13 @@ const DesignRow Design[] = {
     {"Dir1", "quervelle::DirListBox", "Dossiers", 240, 960, 2415, 2340, 8, false},
     {"File1", "quervelle::FileListBox", "Fichiers", 3000, 960, 2175, 1845, 8, false},
     {"Drive1", "quervelle::DriveListBox", "Lecteurs", 3000, 3000, 2175, 315, 8, false},
-    {"Text1", "QLineEdit", "Motif", 1560, 240, 2415, 375, 12, false},
+    {"Text1", "QLineEdit", "", 1560, 240, 2415, 375, 12, false},
     {"Command1", "QPushButton", "Fermer", 5640, 240, 1095, 375, 8, false},
     {"Command2", "QPushButton", "OK", 4080, 240, 495, 375, 8, false},
     {"Label1", "QLabel", "Fichier:", 480, 315, 975, 255, 12, true},
-    {"Text2", "QLineEdit", "Date", 1080, 3550, 1575, 285, 8, false},
+    {"Text2", "QLineEdit", "", 1080, 3550, 1575, 285, 8, false},
     {"Label2", "QLabel", "A été créé le:", 120, 3600, 975, 255, 8, false},
-    {"Text3", "QLineEdit", "Taille", 3480, 3550, 1695, 285, 8, false},
+    {"Text3", "QLineEdit", "", 3480, 3550, 1695, 285, 8, false},
     {"Label3", "QLabel", "Taille:", 3000, 3600, 495, 255, 8, false},
     {"Command3", "QPushButton", "Kill", 5640, 2040, 1095, 375, 8, false},
     {"Command4", "QPushButton", "Créer dossier", 5640, 840, 1095, 375, 8, false},

@@ -16,6 +16,8 @@
 
 #include <cerrno>
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace quervelle {
 
@@ -56,6 +58,19 @@ std::string childOf(const std::string &folder, std::string_view name) {
     return pathtext::join(folder, name, sep());
 }
 
+// The open and closed folder pictures that ship with Qt's widgets, the same on every desktop.
+// Asking the style for them searches the icon themes first, file by file, which took longer
+// than building all the rest of the window.
+QIcon folderIcon(const char *name) {
+    QIcon icon;
+    for (const int size : {16, 32, 128})
+        icon.addFile(QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png")
+                         .arg(QLatin1String(name))
+                         .arg(size),
+                     QSize(size, size));
+    return icon;
+}
+
 bool hasVanished(const std::string &path) {
     return meansNoFolder(folderStatus(path));
 }
@@ -72,6 +87,7 @@ struct DirListBox::State {
     NameOrder helperOrder;
     DirListModel model;
     IndentDelegate delegate;
+    std::optional<ReadyListing> offered;
 
     bool onKnownDrive(const std::string &folder) const {
         return pathtext::longestRootHolding(roots, folder, sep()).has_value();
@@ -117,8 +133,7 @@ struct DirListBox::State {
 };
 
 DirListBox::DirListBox(QWidget *parent) : QListView(parent), m_state(new State) {
-    m_state->model.setIcons(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                            style()->standardIcon(QStyle::SP_DirClosedIcon));
+    m_state->model.setIcons(folderIcon("diropen"), folderIcon("dirclosed"));
     setModel(&m_state->model);
     setItemDelegate(&m_state->delegate);
     setUniformItemSizes(true);
@@ -206,6 +221,10 @@ void DirListBox::showFolder(const std::string &folder) {
         throw systemError(err, folder);
 }
 
+void DirListBox::offerListing(ReadyListing folders) {
+    m_state->offered = std::move(folders);
+}
+
 void DirListBox::load(const std::string &folder) {
     BusyCursor busy;
     int err = 0;
@@ -218,15 +237,21 @@ void DirListBox::load(const std::string &folder) {
         if (m_state->onKnownDrive(folder))
             m_state->held[m_state->root] = folder;
         replace.ancestors() = m_state->ancestorRows();
-        err = readFolder(folder, EntryKind::Folder, nullptr, folders,
-                         [&busy](std::size_t seen) { busy.update(seen); });
-        if (err != 0) {
-            folders.clear();
+        std::optional<ReadyListing> offered = std::exchange(m_state->offered, std::nullopt);
+        if (offered && normalized(offered->folder) == folder) {
+            folders = std::move(offered->names);
+            err = offered->error;
         } else {
-            busy.update(folders.size());
-            sortNames(folders, m_state->order, &m_state->helperOrder);
-            folders.shrinkToFit();
+            err = readFolder(folder, EntryKind::Folder, nullptr, folders,
+                             [&busy](std::size_t seen) { busy.update(seen); });
+            if (err == 0) {
+                busy.update(folders.size());
+                sortNames(folders, m_state->order, &m_state->helperOrder);
+            }
         }
+        if (err != 0)
+            folders.clear();
+        folders.shrinkToFit();
     }
     highlightShown();
     if (err != 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/directoryreader.h"
+
 #include <QListView>
 
 #include <functional>
@@ -32,6 +34,10 @@ public:
     // Re-reads the folder shown; a folder that has vanished gives way to its nearest existing
     // ancestor (raising change()), never above the root of its drive.
     void refresh();
+
+    // Sub-folders of a folder read elsewhere (at start, once for both lists), in list order. The
+    // next reading of exactly that folder takes them instead; any reading drops them.
+    void offerListing(ReadyListing folders);
 
     // Opening a folder from the list (double click, Enter) happens inside an input event, where
     // nothing may be thrown. The window runs it as one of its events, at its error boundary, so

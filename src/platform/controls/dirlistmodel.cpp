@@ -31,6 +31,10 @@ QVariant DirListModel::data(const QModelIndex &index, int role) const {
         return open ? m_openFolder : m_closedFolder;
     case DepthRole:
         return open ? index.row() : ancestorCount();
+    case OpenRole:
+        return open;
+    case Qt::AccessibleDescriptionRole:
+        return QStringLiteral("niveau %1").arg((open ? index.row() : ancestorCount()) + 1);
     default:
         return {};
     }

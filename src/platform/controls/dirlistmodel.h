@@ -12,11 +12,13 @@ namespace quervelle {
 
 // The rows of the directory list: the drive's root and the folders down to the one shown (open
 // folders), then the sub-folders of the folder shown (closed folders). A row's depth in the
-// tree is given by DepthRole; its text is made only when it is painted.
+// tree is given by DepthRole, whether its folder is open by OpenRole; its text is made only when
+// it is painted. Its accessible description says its level, counted from 1 at the root.
 class DirListModel final : public QAbstractListModel {
     Q_OBJECT
 public:
     static constexpr int DepthRole = Qt::UserRole + 1;
+    static constexpr int OpenRole = Qt::UserRole + 2;
 
     using QAbstractListModel::QAbstractListModel;
 

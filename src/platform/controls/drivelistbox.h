@@ -20,8 +20,8 @@ public:
 
     // Replaces the list; the drive selected before stays selected, found by its root (the mount
     // path on Linux). When it has gone, the drive holding folderShown is selected (the longest
-    // root that holds it), or with no folder given the drive holding the one selected before; the first drive
-    // when nothing was selected. Raises nothing.
+    // root that holds it), or with no folder given the drive holding the one selected before; the
+    // first drive when nothing was selected. Raises nothing.
     void setDrives(std::vector<Drive> drives, const std::string &folderShown = {});
     const std::vector<Drive> &drives() const { return m_drives; }
 

@@ -15,6 +15,8 @@
 #include <QMouseEvent>
 
 #include <cerrno>
+#include <optional>
+#include <utility>
 
 namespace quervelle {
 
@@ -25,6 +27,7 @@ struct FileListBox::State {
     NameOrder order;
     NameOrder helperOrder; // used by the second thread while sorting
     FileListModel model;
+    std::optional<ReadyListing> offered;
 };
 
 FileListBox::FileListBox(QWidget *parent) : QListView(parent), m_state(new State) {
@@ -106,6 +109,10 @@ void FileListBox::refresh() {
         load(m_state->path);
 }
 
+void FileListBox::offerListing(ReadyListing files) {
+    m_state->offered = std::move(files);
+}
+
 void FileListBox::load(const std::string &folder) {
     BusyCursor busy;
     int err = 0;
@@ -114,15 +121,21 @@ void FileListBox::load(const std::string &folder) {
         NameList &names = replace.names();
         names.clear();
         m_state->path = folder;
-        err = readFolder(folder, EntryKind::File, &m_state->matcher, names,
-                         [&busy](std::size_t seen) { busy.update(seen); });
-        if (err != 0) {
-            names.clear();
+        std::optional<ReadyListing> offered = std::exchange(m_state->offered, std::nullopt);
+        if (offered && offered->folder == folder && m_state->pattern == "*") {
+            names = std::move(offered->names);
+            err = offered->error;
         } else {
-            busy.update(names.size());
-            sortNames(names, m_state->order, &m_state->helperOrder);
-            names.shrinkToFit();
+            err = readFolder(folder, EntryKind::File, &m_state->matcher, names,
+                             [&busy](std::size_t seen) { busy.update(seen); });
+            if (err == 0) {
+                busy.update(names.size());
+                sortNames(names, m_state->order, &m_state->helperOrder);
+            }
         }
+        if (err != 0)
+            names.clear();
+        names.shrinkToFit();
     }
     if (err != 0)
         throw systemError(err, folder);

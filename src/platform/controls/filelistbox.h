@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/directoryreader.h"
+
 #include <QListView>
 
 #include <string>
@@ -28,6 +30,11 @@ public:
     void setFileName(const std::string &text);
     void setPattern(const std::string &pattern); // re-reads the folder; throws like setFileName
     void refresh();                              // re-reads the folder; throws like setFileName
+
+    // Files of a folder read elsewhere (at start, once for both lists), in list order, under the
+    // default pattern "*". The next reading of exactly that folder under that pattern takes
+    // them instead; any reading drops them.
+    void offerListing(ReadyListing files);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

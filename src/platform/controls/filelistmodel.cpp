@@ -3,6 +3,7 @@
 #include "platform/controls/nameorder.h"
 
 #include <limits>
+#include <utility>
 
 namespace quervelle {
 
@@ -19,7 +20,24 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const {
         return {};
     if (role == Qt::DisplayRole)
         return NameOrder::decode(m_names.name(static_cast<std::size_t>(index.row())));
+    if (role == Qt::AccessibleDescriptionRole && index.row() == m_describedRow)
+        return m_description;
     return {};
+}
+
+bool FileListModel::setRowDescription(int row, const QString &description) {
+    if (row < 0 || row >= rowCount() || description.isEmpty())
+        row = -1;
+    const QString text = row < 0 ? QString() : description;
+    if (row == m_describedRow && text == m_description)
+        return false;
+    const int before = std::exchange(m_describedRow, row);
+    m_description = text;
+    for (const int changed : {before, row}) {
+        if (changed >= 0)
+            emit dataChanged(index(changed), index(changed), {Qt::AccessibleDescriptionRole});
+    }
+    return true;
 }
 
 } // namespace quervelle

@@ -11,19 +11,22 @@ int compareBytes(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+QLocale collatingLocale(const QLocale &locale) {
+    return locale.language() == QLocale::C ? QLocale(QLocale::French, QLocale::France) : locale;
+}
+
 } // namespace
 
-NameOrder::NameOrder() : m_collator(collationLocale()) {
+NameOrder::NameOrder() : NameOrder(collationLocale()) {}
+
+NameOrder::NameOrder(const QLocale &locale) : m_collator(collatingLocale(locale)) {
     m_collator.setNumericMode(true);
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setIgnorePunctuation(false);
 }
 
 QLocale NameOrder::collationLocale() {
-    const QLocale system;
-    if (system.language() == QLocale::C)
-        return QLocale(QLocale::French, QLocale::France);
-    return system;
+    return collatingLocale(QLocale());
 }
 
 QString NameOrder::decode(std::string_view name) {

@@ -9,6 +9,7 @@
 #include <QCollator>
 #include <QString>
 
+#include <memory>
 #include <string_view>
 
 namespace quervelle {
@@ -16,6 +17,9 @@ namespace quervelle {
 class NameOrder {
 public:
     NameOrder();
+    explicit NameOrder(const QLocale &locale);
+    NameOrder(const NameOrder &) = delete;
+    NameOrder &operator=(const NameOrder &) = delete;
 
     // A name's sort key; compare keys with compareKeys. Computing one key per name and sorting
     // by keys is much faster than compare() on every comparison.
@@ -37,8 +41,17 @@ public:
 
     const QCollator &collator() const { return m_collator; }
 
+    // What the sort keeps for this order from one sort to the next (where it writes the
+    // collator's keys itself: its own collator and tables), made by the sort when it first
+    // needs it. A name order, and this with it, is used by one thread at a time.
+    struct SortState {
+        virtual ~SortState() = default;
+    };
+    std::unique_ptr<SortState> &sortState() const { return m_sortState; }
+
 private:
     QCollator m_collator;
+    mutable std::unique_ptr<SortState> m_sortState;
 };
 
 } // namespace quervelle

@@ -8,13 +8,13 @@
 // on Linux, Windows error codes on Windows. systemError() and meansNoFolder() read them.
 
 #include "platform/files/errors.h"
+#include "platform/files/namelist.h"
 
 #include <functional>
 #include <string>
 
 namespace quervelle {
 
-class NameList;
 class PatternMatcher;
 
 enum class EntryKind {
@@ -22,12 +22,34 @@ enum class EntryKind {
     Folder, // folders and links to them
 };
 
+// Where the names of one reading go: the files, the folders, or both at once (a list left null
+// is not wanted), each kind with its pattern when one is given.
+struct FolderReading {
+    NameList *files = nullptr;
+    const PatternMatcher *filePattern = nullptr;
+    NameList *folders = nullptr;
+    const PatternMatcher *folderPattern = nullptr;
+};
+
+// Reads path once, appending each entry's name to the list of its kind. Calls progress now and
+// then with the number of entries seen so far. Returns 0, or the system's error number when the
+// folder cannot be opened or read (a path that no name can hold, such as one with a wildcard,
+// included).
+int readFolder(const std::string &path, const FolderReading &into,
+               const std::function<void(std::size_t)> &progress = {});
+
 // Appends to out the names of the entries of path that are of that kind and, when pattern is
-// given, match it. Calls progress now and then with the number of entries seen so far.
-// Returns 0, or the system's error number when the folder cannot be opened or read (a path that
-// no name can hold, such as one with a wildcard, included).
+// given, match it; otherwise as above.
 int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pattern,
                NameList &out, const std::function<void(std::size_t)> &progress = {});
+
+// The names of one folder, read already and put in list order, for a list to take instead of
+// reading the folder again; error is the system's error number that reading met, or 0.
+struct ReadyListing {
+    std::string folder;
+    NameList names;
+    int error = 0;
+};
 
 // 0 when path names a folder (following links); otherwise the error number that says why not
 // (ENOTDIR, on Windows ERROR_DIRECTORY, for something that exists but is not a folder).

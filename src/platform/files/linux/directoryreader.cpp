@@ -76,8 +76,8 @@ bool hasNul(const std::string &path) {
 
 } // namespace
 
-int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pattern,
-               NameList &out, const std::function<void(std::size_t)> &progress) {
+int readFolder(const std::string &path, const FolderReading &into,
+               const std::function<void(std::size_t)> &progress) {
     if (hasNul(path))
         return EINVAL;
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -89,6 +89,10 @@ int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pa
         close(fd);
         return err;
     }
+    const auto take = [](NameList *list, const PatternMatcher *pattern, std::string_view name) {
+        if (list && (!pattern || pattern->matches(name)))
+            list->append(name);
+    };
     std::size_t seen = 0;
     while (true) {
         errno = 0;
@@ -100,22 +104,28 @@ int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pa
         if (entry->d_name[0] == '.')
             continue;
         const std::string_view name(entry->d_name);
-        // The pattern is the cheaper test for files; a link costs a stat.
-        if (kind == EntryKind::File) {
-            if (entry->d_type == DT_DIR)
-                continue;
-            if (pattern && !pattern->matches(name))
-                continue;
-        } else if (entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
-                   entry->d_type != DT_UNKNOWN) {
+        // Most entries say their type; only links and file systems that give none cost a stat.
+        if (entry->d_type == DT_DIR) {
+            take(into.folders, into.folderPattern, name);
             continue;
         }
+        if (entry->d_type == DT_REG) {
+            take(into.files, into.filePattern, name);
+            continue;
+        }
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN && !into.files)
+            continue;
+        // Reading files alone, the pattern is the cheaper test.
+        if (!into.folders && into.filePattern && !into.filePattern->matches(name))
+            continue;
         bool listable = true;
-        if (kindOf(dirfd(dir.get()), entry, listable) != kind || !listable)
+        const EntryKind kind = kindOf(dirfd(dir.get()), entry, listable);
+        if (!listable)
             continue;
-        if (kind == EntryKind::Folder && pattern && !pattern->matches(name))
-            continue;
-        out.append(name);
+        if (kind == EntryKind::File)
+            take(into.files, into.filePattern, name);
+        else
+            take(into.folders, into.folderPattern, name);
     }
 }
 

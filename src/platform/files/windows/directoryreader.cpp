@@ -46,8 +46,8 @@ DWORD attributesOf(const std::string &path, DWORD &attributes) {
 
 } // namespace
 
-int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pattern,
-               NameList &out, const std::function<void(std::size_t)> &progress) {
+int readFolder(const std::string &path, const FolderReading &into,
+               const std::function<void(std::size_t)> &progress) {
     std::wstring query;
     try {
         query = windows::verbatimPath(path);
@@ -78,13 +78,15 @@ int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pa
         if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
             continue;
         const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (folder != (kind == EntryKind::Folder))
+        NameList *const list = folder ? into.folders : into.files;
+        const PatternMatcher *const pattern = folder ? into.folderPattern : into.filePattern;
+        if (!list)
             continue;
         // Every name comes back as the exact text that names it again, valid UTF-16 or not.
         const std::string name = widetext::toWtf8(data.cFileName);
         if (pattern && !pattern->matches(name))
             continue;
-        out.append(name);
+        list->append(name);
     } while (::FindNextFileW(find.get(), &data));
     const DWORD last = ::GetLastError();
     return last == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(last);

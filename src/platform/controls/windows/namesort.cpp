@@ -12,6 +12,9 @@
 
 namespace quervelle {
 
+// Qt for Windows collates with the system's own functions, whose keys it keeps to itself: the
+// sort holds one collator key object per name.
+
 namespace {
 
 struct Keyed {

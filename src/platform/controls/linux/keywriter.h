@@ -1,0 +1,49 @@
+#pragma once
+
+// The collator's sort keys of names, written as bytes where the sort wants them. Qt collates
+// with ICU here; this asks ICU directly, its collator set as QCollator sets its own for the
+// lists, so that the keys are QCollator's own, and keys names of printable ASCII characters
+// without asking it (AsciiKeys). A key ends with a zero byte that occurs nowhere else in it;
+// keys compare byte by byte as unsigned (strcmp) in the order of their names, and names with
+// equal keys are ordered by their bytes.
+
+#include "platform/controls/nameorder.h"
+
+#include <QStringDecoder>
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+struct UCollator;
+
+namespace quervelle {
+
+class AsciiKeys;
+
+class KeyWriter final : public NameOrder::SortState {
+public:
+    explicit KeyWriter(const QLocale &locale);
+    ~KeyWriter() override;
+
+    // The writer kept with order, made at the first call.
+    static KeyWriter &of(const NameOrder &order);
+
+    // Writes the name's key into out, which holds capacity bytes, and returns the key's length;
+    // when that is more than capacity, nothing usable was written: call again with room for
+    // it. room() is enough for nearly every name.
+    std::size_t write(std::string_view name, unsigned char *out, std::size_t capacity);
+    static std::size_t room(std::size_t nameLength) { return 4 * nameLength + 16; }
+
+private:
+    struct CollatorCloser {
+        void operator()(UCollator *collator) const;
+    };
+
+    std::unique_ptr<UCollator, CollatorCloser> m_collator;
+    std::unique_ptr<AsciiKeys> m_ascii; // learnt from the collator at the first ASCII name
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringConverter::Flag::Stateless};
+    std::vector<QChar> m_text;
+};
+
+} // namespace quervelle

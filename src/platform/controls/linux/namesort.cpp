@@ -1,0 +1,268 @@
+#include "platform/controls/namesort.h"
+
+#include "platform/controls/linux/keywriter.h"
+#include "platform/controls/nameorder.h"
+#include "platform/files/namelist.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace quervelle {
+
+namespace {
+
+// Below this many names a second thread costs more than it saves.
+constexpr std::size_t twoThreadThreshold = 4096;
+
+// The sort keys of some names, one after another in one buffer, each ended by its zero byte,
+// with eight bytes of room after the last.
+class KeyArena {
+public:
+    explicit KeyArena(std::size_t expected) { reserve(expected); }
+
+    // Writes the key of name and returns where it starts.
+    std::uint32_t append(KeyWriter &writer, std::string_view name) {
+        std::size_t room = KeyWriter::room(name.size());
+        reserve(room + 8);
+        std::size_t length = writer.write(name, m_bytes.get() + m_size, room);
+        if (length > room) {
+            reserve(length + 8);
+            length = writer.write(name, m_bytes.get() + m_size, length);
+        }
+        if (m_size + length > std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("too many names in one folder");
+        const auto start = static_cast<std::uint32_t>(m_size);
+        m_size += length;
+        return start;
+    }
+
+    const unsigned char *data() const { return m_bytes.get(); }
+
+private:
+    void reserve(std::size_t room) {
+        if (m_capacity - m_size >= room)
+            return;
+        const std::size_t capacity = std::max(2 * m_capacity, m_size + room);
+        std::unique_ptr<unsigned char[]> bytes(new unsigned char[capacity]);
+        if (m_size)
+            std::memcpy(bytes.get(), m_bytes.get(), m_size);
+        m_bytes = std::move(bytes);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<unsigned char[]> m_bytes;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+// One name being sorted: the next eight bytes of its key to compare, as one number (zeros past
+// the key's end), where its key starts, and where the name starts in the name list.
+struct Entry {
+    std::uint64_t head;
+    std::uint32_t key;
+    std::uint32_t name;
+};
+
+// Eight bytes of a key from key on, as one big-endian number, the bytes past its end made zero.
+// Reads eight bytes whatever the key's length: the arena keeps that much room past its last key.
+std::uint64_t loadHead(const unsigned char *key) {
+    std::uint64_t word = 0; // in memory order, the first byte lowest
+    for (int i = 0; i < 8; ++i)
+        word |= std::uint64_t(key[i]) << 8 * i;
+    // The lowest byte that is zero is the key's end; the ones after it belong to the next key.
+    const std::uint64_t zeros = (word - 0x0101010101010101) & ~word & 0x8080808080808080;
+    word &= ((zeros & (~zeros + 1)) >> 7) - 1;
+    std::uint64_t head = 0;
+    for (int i = 0; i < 8; ++i)
+        head |= ((word >> 8 * i) & 0xFF) << (56 - 8 * i);
+    return head;
+}
+
+// A head whose last byte is zero holds the end of its key.
+bool endsKey(std::uint64_t head) {
+    return (head & 0xFF) == 0;
+}
+
+void sortByNames(Entry *first, Entry *last, const char *names) {
+    std::sort(first, last, [names](const Entry &a, const Entry &b) {
+        return std::strcmp(names + a.name, names + b.name) < 0;
+    });
+}
+
+// Sorts entries whose keys agree before depth by the rest of their keys, then by their names,
+// comparing heads.
+void compareSort(Entry *first, Entry *last, const unsigned char *keys, const char *names,
+                 std::size_t depth) {
+    std::sort(first, last, [](const Entry &a, const Entry &b) { return a.head < b.head; });
+    for (Entry *run = first; run != last;) {
+        Entry *end = run + 1;
+        while (end != last && end->head == run->head)
+            ++end;
+        if (end - run > 1) {
+            if (endsKey(run->head)) {
+                sortByNames(run, end, names);
+            } else {
+                for (Entry *e = run; e != end; ++e)
+                    e->head = loadHead(keys + e->key + depth + 8);
+                compareSort(run, end, keys, names, depth + 8);
+            }
+        }
+        run = end;
+    }
+}
+
+// Below this many entries comparing heads is quicker than distributing them by bytes.
+constexpr std::ptrdiff_t radixThreshold = 64;
+
+// Sorts the entries by their keys, then by their names: distributed in place by one byte of
+// their heads at a time (most significant first), a bucket whose keys all ended there being
+// sorted by names, and a small bucket by comparing heads.
+void sortByKeys(Entry *first, Entry *last, const unsigned char *keys, const char *names) {
+    struct Bucket {
+        Entry *first;
+        Entry *last;
+        std::size_t depth; // of the head
+        int byte;          // within the head, 0 the most significant
+    };
+    std::vector<Bucket> pending{{first, last, 0, 0}};
+    while (!pending.empty()) {
+        const Bucket bucket = pending.back();
+        pending.pop_back();
+        if (bucket.last - bucket.first < radixThreshold) {
+            compareSort(bucket.first, bucket.last, keys, names, bucket.depth);
+            continue;
+        }
+        const int shift = 56 - 8 * bucket.byte;
+        const auto digit = [shift](const Entry &e) { return unsigned(e.head >> shift) & 0xFF; };
+        std::array<std::size_t, 256> count{};
+        for (const Entry *e = bucket.first; e != bucket.last; ++e)
+            ++count[digit(*e)];
+        std::array<std::size_t, 256> next{}, end{};
+        for (std::size_t b = 0, sum = 0; b < 256; ++b) {
+            next[b] = sum;
+            sum += count[b];
+            end[b] = sum;
+        }
+        for (unsigned b = 0; b < 256; ++b) {
+            while (next[b] < end[b]) {
+                Entry e = bucket.first[next[b]];
+                for (unsigned d = digit(e); d != b; d = digit(e))
+                    std::swap(e, bucket.first[next[d]++]);
+                bucket.first[next[b]++] = e;
+            }
+        }
+        Entry *from = bucket.first;
+        for (unsigned b = 0; b < 256; from += count[b], ++b) {
+            if (count[b] < 2)
+                continue;
+            Entry *to = from + count[b];
+            if (b == 0) { // the keys ended here: all equal
+                sortByNames(from, to, names);
+            } else if (bucket.byte < 7) {
+                pending.push_back({from, to, bucket.depth, bucket.byte + 1});
+            } else {
+                for (Entry *e = from; e != to; ++e)
+                    e->head = loadHead(keys + e->key + bucket.depth + 8);
+                pending.push_back({from, to, bucket.depth + 8, 0});
+            }
+        }
+    }
+}
+
+// The keys and the sorted entries of some of the rows.
+struct SortedPart {
+    explicit SortedPart(std::size_t count) : keys(count * 20 + 4096) { entries.reserve(count); }
+    KeyArena keys;
+    std::vector<Entry> entries;
+};
+
+void keyAndSort(const NameOrder &order, const char *names, std::span<const std::uint32_t> rows,
+                std::unique_ptr<SortedPart> &out) {
+    KeyWriter &writer = KeyWriter::of(order);
+    out = std::make_unique<SortedPart>(rows.size());
+    SortedPart &part = *out;
+    for (const std::uint32_t offset : rows) {
+        const std::uint32_t key = part.keys.append(writer, std::string_view(names + offset));
+        part.entries.push_back(Entry{loadHead(part.keys.data() + key), key, offset});
+    }
+    sortByKeys(part.entries.data(), part.entries.data() + part.entries.size(), part.keys.data(),
+               names);
+}
+
+} // namespace
+
+void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper) {
+    const std::span<std::uint32_t> rows = names.rows();
+    const std::size_t count = rows.size();
+    if (count < 2)
+        return;
+    const char *bytes = names.bytes();
+
+    std::unique_ptr<SortedPart> first;
+    std::unique_ptr<SortedPart> second;
+    const std::size_t half = helper && count >= twoThreadThreshold ? count / 2 : count;
+    std::exception_ptr failure;
+    std::thread worker;
+    if (half < count) {
+        try {
+            worker = std::thread([&] {
+                try {
+                    keyAndSort(*helper, bytes, rows.subspan(half), second);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: this one does it all.
+        }
+    }
+    if (worker.joinable()) {
+        try {
+            keyAndSort(order, bytes, rows.first(half), first);
+        } catch (...) {
+            worker.join();
+            throw;
+        }
+        worker.join();
+        if (failure)
+            std::rethrow_exception(failure);
+    } else {
+        keyAndSort(order, bytes, rows, first);
+    }
+
+    if (!second) {
+        std::size_t out = 0;
+        for (const Entry &e : first->entries)
+            rows[out++] = e.name;
+        return;
+    }
+    // The two sorted halves merged; their heads now stand at different depths, so whole keys
+    // are compared.
+    const auto firstKeys = reinterpret_cast<const char *>(first->keys.data());
+    const auto secondKeys = reinterpret_cast<const char *>(second->keys.data());
+    const auto secondBefore = [&](const Entry &b, const Entry &a) {
+        const int c = std::strcmp(secondKeys + b.key, firstKeys + a.key);
+        return c != 0 ? c < 0 : std::strcmp(bytes + b.name, bytes + a.name) < 0;
+    };
+    std::size_t out = 0;
+    auto a = first->entries.begin();
+    auto b = second->entries.begin();
+    while (a != first->entries.end() || b != second->entries.end()) {
+        if (b == second->entries.end() || (a != first->entries.end() && !secondBefore(*b, *a)))
+            rows[out++] = (a++)->name;
+        else
+            rows[out++] = (b++)->name;
+    }
+}
+
+} // namespace quervelle
