@@ -1,9 +1,8 @@
 # The Qt tests that make sense on Windows, cross-built with the Qt for Windows kit and run under
 # wine: the logic with its scripted platform, the dialogs and the Qt platform, and the window's
-# layout and pictures. The others drive Linux's own calls (names as raw bytes, mount namespaces,
-# Xvfb); tests/wine/ drives the whole program's real window from outside. The name order test
-# is left out: under wine 6 of its 16 rows fail, Qt's Windows collator giving sort keys that
-# disagree with its own comparison there, which only real Windows can settle.
+# layout and pictures. The others use what only the Linux build has (names as raw bytes, mount
+# namespaces, Xvfb, ICU's collation for the name order); tests/wine/ drives the whole program's
+# real window from outside.
 # Included by tests/CMakeLists.txt; the wine prefix comes from windows.cmake (fixture "wine").
 set(portable_support dialogscript scriptedplatform windowboxes)
 set(portable_tests logic/tst_rules logic/tst_commands logic/tst_details logic/tst_navigation
