@@ -1,8 +1,9 @@
 // The Windows program as a user runs it: the shipped folder started under wine on a private X
 // server, its window as it appears, and the file commands through that window (xdotool clicks
-// and keys, the boxes answered the same way), with what is on disk checked after each. The
-// drives are wine's own, C: and Z: (the Linux root, last of the list), and E:, which the test
-// links to a folder of its own, so that the list reads c:, e:, z:.
+// and keys; each box found by its title, its message read as Windows copies it, and answered by
+// a key), with what is on disk checked after each. The drives are wine's own, C: and Z: (the
+// Linux root, last of the list), and E:, which the test links to a folder of its own, so that
+// the list reads c:, e:, z:.
 
 #include "support/wine/winesession.h"
 #include "support/xvfb.h"
