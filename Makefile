@@ -7,12 +7,18 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
             libxcb-damage0-dev dpkg-dev file lintian desktop-file-utils appstream dbus-daemon \
             at-spi2-core
 
-WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64
+WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine \
+                    g++ qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth xdotool
+
+# Qt for Windows, cross-built once for the project (its README says how), beside the checkout;
+# unpacked into build-windows/kit when it is there.
+QT_WINDOWS_KIT := ../shared/qt6-mingw/qt6.4.2-mingw64-prefix.tar.xz
+QT_WINDOWS_TOOLCHAIN := build-windows/kit/prefix/lib/cmake/Qt6/qt.toolchain.cmake
 
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps deps-windows configure build run test test-windows bench install package \
-        format clean
+.PHONY: all deps deps-windows configure build run test test-windows package-windows bench \
+        install package format clean
 
 all: build
 
@@ -37,8 +43,9 @@ endef
 deps:
 	$(call install-missing,$(PACKAGES))
 
-# The Windows build needs no Qt: the cross compiler and wine, without the packages wine only
-# recommends (that keeps them near 1 GB).
+# The Windows build: the cross compiler, wine and its own fonts, without the packages wine only
+# recommends (that keeps them near 1 GB); Qt's host tools for the build with Qt for Windows, and
+# Qt, Xvfb and xdotool for the tests that use the Windows program's window from here.
 deps-windows:
 	$(call install-missing,$(WINDOWS_PACKAGES),--no-install-recommends)
 
@@ -62,11 +69,43 @@ test: deps
 	ctest --preset asan -j $(JOBS)
 
 # Cross-builds for Windows the layers that need no Qt (files, logic) and runs their plain test
-# runner under wine, in a private prefix inside build-windows/.
+# runner under wine, in a private prefix inside build-windows/. With Qt for Windows beside the
+# checkout, also the whole program, its zip and its Qt tests under wine; then, from here, the
+# program used through its real window and its zip started in a fresh prefix (skipped, saying
+# why, without the kit).
 test-windows: deps-windows
 	cmake --preset windows-cross
 	cmake --build --preset windows-cross -j $(JOBS)
 	ctest --preset windows-cross
+ifneq ($(wildcard $(QT_WINDOWS_KIT)),)
+	$(MAKE) $(QT_WINDOWS_TOOLCHAIN)
+	cmake --preset windows-cross-qt
+	cmake --build --preset windows-cross-qt -j $(JOBS)
+	ctest --preset windows-cross-qt
+else
+	@echo "Pas de Qt pour Windows ($(QT_WINDOWS_KIT) manque) : le programme entier n'est pas compilé pour Windows, ses tests sous wine seront sautés."
+endif
+	cmake --preset wine
+	cmake --build --preset wine -j $(JOBS)
+	ctest --preset wine
+
+# The program for Windows as it ships: build-windows/qt/quervelle-windows-x64.zip.
+package-windows: deps-windows
+ifneq ($(wildcard $(QT_WINDOWS_KIT)),)
+	$(MAKE) $(QT_WINDOWS_TOOLCHAIN)
+	cmake --preset windows-cross-qt
+	cmake --build --preset windows-cross-qt -j $(JOBS) --target windows_zip
+	@echo "Archive pour Windows : build-windows/qt/quervelle-windows-x64.zip"
+else
+	@echo "Pas de Qt pour Windows : $(QT_WINDOWS_KIT) manque ; voir le README, section Windows."
+	@exit 1
+endif
+
+$(QT_WINDOWS_TOOLCHAIN): $(QT_WINDOWS_KIT)
+	rm -rf build-windows/kit
+	mkdir -p build-windows/kit
+	tar -xJf $(QT_WINDOWS_KIT) -C build-windows/kit
+	touch $@
 
 # Start-up is measured on the optimized program users run (build-release/).
 bench: deps

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
@@ -36,10 +35,10 @@ int runApplication(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("quervelle"));
     // Named after the desktop entry, so that the desktop pairs the window with its menu item.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quervelle.quervelle"));
-    // The window shows the 32 x 32, 16-colour design alone: the first picture of the icon file,
-    // whose larger sizes are there for Windows' file manager.
-    QApplication::setWindowIcon(
-        QIcon(QPixmap::fromImage(QImage(QStringLiteral(":/quervelle/quervelle.ico")))));
+    // The window shows the 32 x 32, 16-colour design alone (the first picture of the icon file,
+    // whose larger sizes are there for Windows' file manager), read from its PNG copy: Qt reads
+    // PNG itself, while an icon file needs an image plugin the Windows bundle does not carry.
+    QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/quervelle/quervelle.png"))));
 
     // "Annuler", "Réessayer" on a French system.
     installQtTranslations(QLocale::system());

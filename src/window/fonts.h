@@ -1,9 +1,10 @@
 #pragma once
 
-// The window's design font, "MS Sans Serif". Where the system lacks it (Linux), the name is
-// mapped to a metric-compatible sans-serif so that every caption keeps the width it was
-// designed for: Liberation Sans, else Arimo. Neither being installed is reported, never
-// silently replaced by whatever font comes first.
+// The window's design font, "MS Sans Serif". Windows has it and draws it itself. Linux lacks
+// it, so there the name is mapped to a metric-compatible sans-serif so that every caption keeps
+// the width it was designed for: Liberation Sans, else Arimo. Neither being installed is
+// reported, never silently replaced by whatever font comes first. The system's part is in
+// linux/ or windows/, chosen by CMake.
 
 #include <QFont>
 #include <QString>
@@ -12,7 +13,8 @@ namespace quervelle {
 
 inline constexpr const char *DesignFontFamily = "MS Sans Serif";
 
-// Maps the design font to an installed family, once; returns the family it resolves to.
+// Maps the design font to an installed family, once, where the system needs it; returns the
+// family it resolves to (on Windows the design font itself, never mapped).
 QString installFontSubstitution();
 
 // The design font at a size, regular or bold; installs the mapping first.

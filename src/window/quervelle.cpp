@@ -254,7 +254,7 @@ void Quervelle::startLists(std::unique_ptr<StartListing> start) {
         note(m_drivesUnread);
     }
     if (drives.empty())
-        drives.push_back(Drive{"/", {}});
+        drives.push_back(systemDrive());
     std::string folder;
     if (start) {
         folder = start->folder();

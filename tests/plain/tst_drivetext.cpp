@@ -1,5 +1,7 @@
 // The texts of a drive by the Linux ('/') and Windows ('\\') rules, on every system: what
 // Drive1.Drive reads, the line the list shows, and the root the directory list takes for a text.
+// On this system: the drive the window falls back to when the drives cannot be read is a root the
+// drive list shows.
 
 #include "platform/files/drives.h"
 #include "platform/files/pathtext.h"
@@ -54,8 +56,19 @@ void rootOf(Check &check, const RootRow &row) {
                 "root");
 }
 
+void systemDriveListed(Check &check) {
+    const std::string root = quervelle::systemDrive().root;
+    check.that(quervelle::pathtext::isDriveRoot(root, quervelle::pathtext::pathSeparator()),
+               "a drive root: " + root);
+    std::string roots;
+    for (const quervelle::Drive &drive : quervelle::currentDrives())
+        roots += drive.root + " ";
+    check.that(roots.find(root + " ") != std::string::npos, root + " among " + roots);
+}
+
 [[maybe_unused]] const bool registered =
     quervelle::plain::addTable("driveText", textRows, textOf) &&
-    quervelle::plain::addTable("driveRoot", rootRows, rootOf);
+    quervelle::plain::addTable("driveRoot", rootRows, rootOf) &&
+    quervelle::plain::addTest("systemDrive/listed", systemDriveListed);
 
 } // namespace

@@ -1,5 +1,5 @@
 // The Qt platform's own conversions: dates in the user's regional format, text boxes as
-// UTF-8, 16-bit counts, the separator.
+// UTF-8, 16-bit counts, the separator and the drive text of this system.
 
 #include "platform/controls/dirlistbox.h"
 #include "platform/controls/drivelistbox.h"
@@ -17,6 +17,12 @@
 #include <ctime>
 
 namespace {
+
+#ifdef Q_OS_WIN
+constexpr bool Windows = true;
+#else
+constexpr bool Windows = false;
+#endif
 
 qint64 utc(int y, int mo, int d, int h, int mi, int s) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC).toSecsSinceEpoch();
@@ -76,7 +82,7 @@ void TestQtPlatform::textBoxes() {
     QLineEdit t1, t2, t3;
     quervelle::test::DialogScript dialogs;
     quervelle::QtPlatform platform({nullptr, nullptr, nullptr, &t1, &t2, &t3}, dialogs, {});
-    QCOMPARE(platform.separator(), '/');
+    QCOMPARE(platform.separator(), Windows ? '\\' : '/');
     platform.setText(quervelle::TextBox::Text2, "08/12/2026 07:32:51");
     platform.setText(quervelle::TextBox::Text3, "5368709120");
     QCOMPARE(t2.text(), QStringLiteral("08/12/2026 07:32:51"));
@@ -87,12 +93,17 @@ void TestQtPlatform::textBoxes() {
 
 void TestQtPlatform::driveSlot() {
     quervelle::DriveListBox drives;
-    drives.setDrives({{"/", ""}, {"/home", ""}, {"/mnt/usb", "USB"}});
-    drives.selectDriveFor("/mnt/usb/photos");
+    if (Windows) {
+        drives.setDrives({{"C:\\", ""}, {"E:\\", ""}, {"G:\\", "USB"}});
+        drives.selectDriveFor("G:\\photos");
+    } else {
+        drives.setDrives({{"/", ""}, {"/home", ""}, {"/mnt/usb", "USB"}});
+        drives.selectDriveFor("/mnt/usb/photos");
+    }
     quervelle::test::DialogScript dialogs;
     quervelle::QtPlatform platform({&drives, nullptr, nullptr, nullptr, nullptr, nullptr}, dialogs,
                                    {});
-    QCOMPARE(platform.driveDrive(), std::string("/mnt/usb"));
+    QCOMPARE(platform.driveDrive(), std::string(Windows ? "g: [USB]" : "/mnt/usb"));
     QCOMPARE(platform.driveListIndex(), std::int16_t(2));
     QCOMPARE(platform.driveListCount(), std::int16_t(3));
 }

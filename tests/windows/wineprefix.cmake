@@ -26,6 +26,16 @@ if(NOT EXISTS ${PREFIX}/system.reg)
   run(${WINEBOOT} -i)
 endif()
 
+# Windows keeps its fonts in C:\windows\Fonts: "MS Sans Serif" (the raster font drawn at 96 dots
+# per inch) and Tahoma, the dialogs' face. Wine has its own (package fonts-wine), but Debian's
+# wine does not find them in its data folder, so they are linked where Windows keeps them.
+foreach(font sserife.fon tahoma.ttf tahomabd.ttf)
+  if(NOT EXISTS /usr/share/wine/fonts/${font})
+    message(FATAL_ERROR "/usr/share/wine/fonts/${font} is missing (package fonts-wine)")
+  endif()
+  file(CREATE_LINK /usr/share/wine/fonts/${font} ${PREFIX}/drive_c/windows/Fonts/${font} SYMBOLIC)
+endforeach()
+
 file(REMOVE_RECURSE ${DRIVES})
 file(MAKE_DIRECTORY ${DRIVES}/a ${DRIVES}/d ${DRIVES}/e)
 # Wine reads the label of a folder-backed drive from this file at its root.

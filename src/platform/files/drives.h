@@ -20,6 +20,10 @@ struct Drive {
 // cannot say.
 std::vector<Drive> currentDrives();
 
+// The drive the system itself lives on, for when the drives cannot be read: "/" on Linux, the
+// root of the Windows folder's drive on Windows ("C:\" when even that cannot be read).
+Drive systemDrive();
+
 // What Drive1.Drive reads for drive. With '/' its mount path. With '\\' the lower-case letter
 // and a colon, then " [label]" when it has one ("c: [Système]", "d:"), as the list shows it.
 std::string driveText(const Drive &drive, char separator);

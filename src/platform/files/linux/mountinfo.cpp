@@ -288,4 +288,8 @@ std::vector<Drive> currentDrives() {
     return resolveDrives(text.str(), "/dev/disk/by-label");
 }
 
+Drive systemDrive() {
+    return Drive{"/", {}};
+}
+
 } // namespace quervelle

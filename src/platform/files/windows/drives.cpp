@@ -56,4 +56,15 @@ std::vector<Drive> currentDrives() {
     return drives;
 }
 
+Drive systemDrive() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = ::GetSystemWindowsDirectoryW(folder, MAX_PATH + 1);
+    wchar_t letter = length >= 3 && folder[1] == L':' ? folder[0] : L'C';
+    if (letter >= L'a' && letter <= L'z')
+        letter = static_cast<wchar_t>(letter - L'a' + L'A');
+    if (letter < L'A' || letter > L'Z')
+        letter = L'C';
+    return Drive{{static_cast<char>(letter), ':', '\\'}, {}};
+}
+
 } // namespace quervelle

@@ -1,0 +1,354 @@
+// The Windows program as a user runs it: the shipped folder started under wine on a private X
+// server, its window as it appears, and the file commands through that window (xdotool clicks
+// and keys; each box found by its title, its message read as Windows copies it, and answered by
+// a key), with what is on disk checked after each. The drives are wine's own, C: and Z: (the
+// Linux root, last of the list), and E:, which the test links to a folder of its own, so that
+// the list reads c:, e:, z:.
+
+#include "support/wine/winesession.h"
+#include "support/xvfb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace quervelle::test;
+
+namespace {
+
+const QString Title = QStringLiteral("Quervelle de fichiers");
+
+// The controls the tests use, at their design places (twips, 15 to a pixel at 96 dpi).
+struct Control {
+    int left, top, width, height;
+    QPoint centre() const { return QPoint(left + width / 2, top + height / 2) / 15; }
+    QPoint firstRow() const { return QPoint(left / 15 + 40, top / 15 + 8); }
+};
+const Control Dir1{240, 960, 2415, 2340};
+const Control File1{3000, 960, 2175, 1845};
+const Control Drive1{3000, 3000, 2175, 315};
+const Control Text1{1560, 240, 2415, 375};
+const Control Fermer{5640, 240, 1095, 375};
+const QMap<QString, Control> Buttons = {{QStringLiteral("Kill"), {5640, 2040, 1095, 375}},
+                                        {QStringLiteral("Créer dossier"), {5640, 840, 1095, 375}},
+                                        {QStringLiteral("Exécuter"), {5640, 2640, 1095, 375}}};
+
+// A box expected: its title, its message (empty: not read, as for the input box), what is
+// typed into it, and the key that answers it.
+struct Box {
+    QString title, message, typed, key;
+};
+
+QString windowsBuild() {
+    return qEnvironmentVariable("QUERVELLE_WINDOWS_BUILD");
+}
+
+QString bundledProgram() {
+    return windowsBuild() + QStringLiteral("/bundle/quervelle/quervelle.exe");
+}
+
+QStringList namesIn(const QString &folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                               QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Box>)
+
+class TestWineProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void window();
+    void commands_data();
+    void commands();
+
+private:
+    QString folder(const QString &where) const; // "c", "e/dossier", "z/dernier" as on Linux
+    bool startProgram(const QString &where);
+    void closeByFermer();
+
+    WinePrefix m_prefix{qEnvironmentVariable("QUERVELLE_BINARY_DIR") +
+                        QStringLiteral("/wine/program-prefix")};
+    QTemporaryDir m_disks;
+    XUser m_user{qEnvironmentVariable("DISPLAY")};
+    QProcess m_program;
+    QString m_window;
+};
+
+void TestWineProgram::initTestCase() {
+    QVERIFY2(m_prefix.make(), qPrintable(m_prefix.error()));
+    QVERIFY(m_disks.isValid());
+    QVERIFY(QDir(m_disks.path()).mkpath(QStringLiteral("e")));
+    QVERIFY(m_prefix.linkDrive('e', m_disks.filePath(QStringLiteral("e"))));
+    QVERIFY2(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("version")}) == 0,
+             "xdotool is missing (package xdotool; make test-windows installs it)");
+}
+
+// The same files before every case: on C:\ (the prefix's own drive, whose system folders stay),
+// in E:\dossier, and in a folder of Z:, the last drive.
+void TestWineProgram::init() {
+    const QString c = folder(QStringLiteral("c"));
+    for (const char *name :
+         {"effacer.txt", "garder.txt", "lecture seule.txt", "probe.exe", "probe.exe.ran"})
+        QFile::remove(c + u'/' + QLatin1String(name));
+    QDir(c + QStringLiteral("/Nouveau dossier")).removeRecursively();
+    QDir(c + QStringLiteral("/Exemples")).removeRecursively();
+    QVERIFY(writeFile(c + QStringLiteral("/effacer.txt"), "12345"));
+    QVERIFY(writeFile(c + QStringLiteral("/garder.txt"), "garder"));
+    const QString readOnly = c + QStringLiteral("/lecture seule.txt");
+    QVERIFY(writeFile(readOnly, "lecture seule"));
+    // Without write permission, wine gives the file the read-only attribute.
+    QVERIFY(
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::copy(windowsBuild() + QStringLiteral("/quervelle_probe.exe"),
+                        c + QStringLiteral("/probe.exe")));
+
+    for (const char *drive : {"e", "z"}) {
+        QDir root(m_disks.filePath(QLatin1String(drive)));
+        QVERIFY(root.removeRecursively() && QDir().mkpath(root.path()));
+    }
+    const QString e = folder(QStringLiteral("e/dossier"));
+    QVERIFY(QDir().mkpath(e));
+    for (const char *name : {"à effacer.txt", "garder.txt", "t.txt", "t.txt "})
+        QVERIFY(writeFile(e + u'/' + QString::fromUtf8(name), name));
+    const QString z = folder(QStringLiteral("z/dernier"));
+    QVERIFY(QDir().mkpath(z));
+    QVERIFY(writeFile(z + QStringLiteral("/garder.txt"), "garder"));
+}
+
+QString TestWineProgram::folder(const QString &where) const {
+    if (where == u'c' || where.startsWith(QStringLiteral("c/")))
+        return m_prefix.driveC() + where.mid(1);
+    return m_disks.filePath(where); // e/ is E:\, z/ a folder of Z:\ (the Linux root)
+}
+
+bool TestWineProgram::startProgram(const QString &where) {
+    m_prefix.start(m_program, bundledProgram(), folder(where), qEnvironmentVariable("DISPLAY"));
+    if (!m_program.waitForStarted(30000))
+        return false;
+    m_window = m_user.waitForWindow(Title, 60000, {}, &m_program);
+    return !m_window.isEmpty();
+}
+
+// "Fermer" ends the program, without a question, and no other window was left open.
+void TestWineProgram::closeByFermer() {
+    QTest::qWait(500); // a box the last action would bring has come by now
+    const QStringList titles = m_user.visibleWindows().values();
+    QVERIFY2(titles == QStringList{Title}, qPrintable(titles.join(QStringLiteral(" | "))));
+    QVERIFY(m_user.click(m_window, Fermer.centre()));
+    QVERIFY2(m_program.waitForFinished(30000), "the program went on after Fermer");
+    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program.exitCode(), 0);
+}
+
+// The window at its design size, as the user sees it at 96 dots per inch: the picture is written
+// to screenshots/quervelle-wine.png in the build folder, and the background drawn unscaled from
+// the top-left corner shows in the empty areas.
+void TestWineProgram::window() {
+    const QString start = folder(QStringLiteral("c/Exemples"));
+    for (const char *sub : {"Documents", "Images"})
+        QVERIFY(QDir().mkpath(start + u'/' + QLatin1String(sub)));
+    for (const char *file : {"lisez-moi.txt", "notes.txt", "fond.bmp", "budget 2026.xls"})
+        QVERIFY(writeFile(start + u'/' + QLatin1String(file), {}));
+    QVERIFY2(startProgram(QStringLiteral("c/Exemples")),
+             "no window titled \"Quervelle de fichiers\"");
+    QCOMPARE(m_user.size(m_window), QSize(461, 262));
+
+    QTest::qWait(1000); // drawn
+    const QImage shot = QGuiApplication::primaryScreen()
+                            ->grabWindow(m_window.toULongLong())
+                            .toImage()
+                            .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shot.size(), QSize(461, 262));
+    const QString saved =
+        qEnvironmentVariable("QUERVELLE_BINARY_DIR") + QStringLiteral("/screenshots");
+    QVERIFY(QDir().mkpath(saved));
+    QVERIFY(shot.save(saved + QStringLiteral("/quervelle-wine.png")));
+    std::printf("screenshot: %s/quervelle-wine.png\n", qPrintable(saved));
+    const QImage picture(qEnvironmentVariable("QUERVELLE_SOURCE_DIR") +
+                         QStringLiteral("/assets/background.bmp"));
+    QVERIFY(!picture.isNull());
+    for (const QPoint at : {QPoint(0, 0), QPoint(200, 5), QPoint(300, 50), QPoint(185, 150),
+                            QPoint(455, 100), QPoint(300, 228), QPoint(460, 261)})
+        QVERIFY2(shot.pixelColor(at) == picture.pixelColor(at),
+                 qPrintable(QStringLiteral("(%1, %2)").arg(at.x()).arg(at.y())));
+    closeByFermer();
+}
+
+void TestWineProgram::commands_data() {
+    QTest::addColumn<QString>("start");        // the start folder, as folder() names it
+    QTest::addColumn<int>("drivesDown");       // Down keys in Drive1 before acting
+    QTest::addColumn<bool>("openFirstFolder"); // then Dir1's first sub-folder opened
+    QTest::addColumn<QString>("pattern");      // typed in Text1, then the first file clicked
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QList<Box>>("boxes"); // in the order they come
+    QTest::addColumn<QString>("acted");    // the folder that changes, or not
+    QTest::addColumn<QStringList>("gone");
+    QTest::addColumn<QStringList>("made");
+    QTest::addColumn<QString>("ran"); // what the probe program wrote, when it ran
+
+    const QString effacer = QStringLiteral("Effacer le fichier ?");
+    const Box confirm{QStringLiteral("Confirmation"), effacer, {}, QStringLiteral("Return")};
+    const Box refused{QStringLiteral("Erreur d'accès"),
+                      QStringLiteral("Ecriture impossible, le CD-Rom n'est pas accessible en "
+                                     "écriture !"),
+                      {},
+                      QStringLiteral("Return")};
+    auto named = [](const QString &name) {
+        return Box{QStringLiteral("Précision"), {}, name, QStringLiteral("Return")};
+    };
+    const QString kill = QStringLiteral("Kill"), make = QStringLiteral("Créer dossier");
+
+    // C:\ is in the root sets: the name follows the root with no separator of its own.
+    QTest::newRow("Kill in C:\\") << "c" << 0 << false << "effacer.txt" << kill
+                                  << QList<Box>{confirm} << "c" << QStringList{"effacer.txt"}
+                                  << QStringList{} << "";
+    QTest::newRow("Kill answered Cancel")
+        << "c" << 0 << false << "effacer.txt" << kill
+        << QList<Box>{{QStringLiteral("Confirmation"), effacer, {}, QStringLiteral("Escape")}}
+        << "c" << QStringList{} << QStringList{} << "";
+    // What the system refuses is told with the path as composed: one separator after C:.
+    QTest::newRow("Kill of a read-only file in C:\\ names C:\\lecture seule.txt")
+        << "c" << 0 << false << "seule.txt" << kill
+        << QList<Box>{confirm,
+                      {Title,
+                       QStringLiteral("Accès refusé (fichier en lecture seule) : "
+                                      "C:\\lecture seule.txt"),
+                       {},
+                       QStringLiteral("Return")}}
+        << "c" << QStringList{} << QStringList{} << "";
+    QTest::newRow("Exécuter in C:\\ starts C:\\probe.exe")
+        << "c" << 0 << false << ".exe" << QStringLiteral("Exécuter") << QList<Box>{} << "c"
+        << QStringList{} << QStringList{"probe.exe.ran"} << "2|\"C:\\probe.exe\"";
+    QTest::newRow("Créer dossier in C:\\")
+        << "c" << 0 << false << "" << make << QList<Box>{named(QStringLiteral("Nouveau dossier"))}
+        << "c" << QStringList{} << QStringList{"Nouveau dossier"} << "";
+    // The drive after c: is e:; a folder of it is opened through Dir1.
+    QTest::newRow("Kill in a folder of the drive after c:")
+        << "c" << 1 << true << "effacer.txt" << kill << QList<Box>{confirm} << "e/dossier"
+        << QStringList{"à effacer.txt"} << QStringList{} << "";
+    QTest::newRow("Kill of a name ending in a space, beside its twin")
+        << "e/dossier" << 0 << false << "t.txt " << kill << QList<Box>{confirm} << "e/dossier"
+        << QStringList{"t.txt "} << QStringList{} << "";
+    QTest::newRow("Créer dossier, a name ending in a space")
+        << "e/dossier" << 0 << false << "" << make << QList<Box>{named(QStringLiteral("sp "))}
+        << "e/dossier" << QStringList{} << QStringList{"sp "} << "";
+    QTest::newRow("Créer dossier with no name, then Cancel")
+        << "e/dossier" << 0 << false << "" << make
+        << QList<Box>{named({}),
+                      {QStringLiteral("Erreur d'accès"),
+                       QStringLiteral("Nom du nouveau dossier indispensable !"),
+                       {},
+                       QStringLiteral("Escape")}}
+        << "e/dossier" << QStringList{} << QStringList{} << "";
+    // Z: is the last drive: taken for the CD-ROM, it refuses to be written.
+    QTest::newRow("Kill on the last drive is refused")
+        << "z/dernier" << 0 << false << "garder.txt" << kill << QList<Box>{confirm, refused}
+        << "z/dernier" << QStringList{} << QStringList{} << "";
+    QTest::newRow("Créer dossier on the last drive is refused")
+        << "z/dernier" << 0 << false << "" << make
+        << QList<Box>{named(QStringLiteral("refus")), refused} << "z/dernier" << QStringList{}
+        << QStringList{} << "";
+}
+
+void TestWineProgram::commands() {
+    QFETCH(QString, start);
+    QFETCH(int, drivesDown);
+    QFETCH(bool, openFirstFolder);
+    QFETCH(QString, pattern);
+    QFETCH(QString, button);
+    QFETCH(QList<Box>, boxes);
+    QFETCH(QString, acted);
+    QFETCH(QStringList, gone);
+    QFETCH(QStringList, made);
+    QFETCH(QString, ran);
+
+    const QString actedFolder = folder(acted);
+    QStringList expected = namesIn(actedFolder);
+    for (const QString &name : gone)
+        QVERIFY2(expected.removeOne(name),
+                 qPrintable(name + QStringLiteral(" is not there first")));
+    expected += made;
+    expected.sort();
+
+    QVERIFY2(startProgram(start), "no window titled \"Quervelle de fichiers\"");
+    if (drivesDown > 0) {
+        QVERIFY(m_user.click(m_window, Drive1.centre())); // opens the list, read afresh
+        QVERIFY(m_user.key(QStringLiteral("Escape")));
+        for (int i = 0; i < drivesDown; ++i)
+            QVERIFY(m_user.key(QStringLiteral("Down")));
+    }
+    if (openFirstFolder) {
+        QVERIFY(m_user.click(m_window, Dir1.firstRow())); // the root, highlighted
+        QVERIFY(m_user.key(QStringLiteral("Down")));
+        QVERIFY(m_user.key(QStringLiteral("Return")));
+    }
+    if (!pattern.isEmpty()) {
+        QVERIFY(m_user.click(m_window, Text1.centre()));
+        QVERIFY(m_user.type(pattern));
+        QVERIFY(m_user.key(QStringLiteral("Return")));
+        QVERIFY(m_user.click(m_window, File1.firstRow()));
+    }
+    QVERIFY(m_user.click(m_window, Buttons.value(button).centre()));
+    for (const Box &box : boxes) {
+        const QString id = m_user.waitForWindow(box.title, 30000, m_window);
+        QVERIFY2(!id.isEmpty(), qPrintable(QStringLiteral("no box titled ") + box.title));
+        if (!box.message.isEmpty())
+            QCOMPARE(m_user.boxMessage(), box.message);
+        if (!box.typed.isEmpty())
+            QVERIFY(m_user.type(box.typed));
+        QVERIFY(m_user.key(box.key));
+        QVERIFY2(m_user.waitUntilClosed(id), qPrintable(box.title + QStringLiteral(" stays")));
+    }
+    if (!ran.isEmpty()) {
+        QFile report(actedFolder + QStringLiteral("/probe.exe.ran"));
+        QTRY_VERIFY_WITH_TIMEOUT(report.exists() && report.size() > 0, 30000);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(report.readAll()), ran);
+    }
+    closeByFermer();
+    QCOMPARE(namesIn(actedFolder), expected);
+}
+
+void TestWineProgram::cleanup() {
+    if (m_program.state() != QProcess::NotRunning) {
+        m_program.kill();
+        m_program.waitForFinished(30000);
+    }
+}
+
+int main(int argc, char *argv[]) {
+    if (!QFile::exists(bundledProgram())) {
+        std::printf("SKIP: no Windows program at %s. It is cross-built with the Qt for Windows "
+                    "kit (../shared/qt6-mingw/ beside the checkout), by the preset "
+                    "windows-cross-qt, which make test-windows runs when the kit is there.\n",
+                    qPrintable(bundledProgram()));
+        return 77;
+    }
+    if (!startXvfbForThisProcess())
+        return 1;
+    QGuiApplication app(argc, argv);
+    TestWineProgram test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_program.moc"
