@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 namespace quervelle {
 
@@ -12,5 +13,30 @@ class NameOrder;
 // joined before returning. The keys are freed before returning. How keys are made and sorted
 // depends on the system (src/platform/controls/linux/ or windows/, chosen by CMake).
 void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper = nullptr);
+
+// The same order for a list that arrives in batches, as a large folder is read: each batch's
+// keys are made as it is added, so that making them goes on while the rest is still being
+// read, and take() then only orders the keys. add() and take() may be called from different
+// threads, one at a time.
+class BatchSort {
+public:
+    explicit BatchSort(const NameOrder &order);
+    ~BatchSort();
+    BatchSort(const BatchSort &) = delete;
+    BatchSort &operator=(const BatchSort &) = delete;
+
+    // Room for about so many names of so many bytes in all, made at once rather than by growing.
+    void reserve(std::size_t names, std::size_t nameBytes);
+
+    // The names of batch join the list, after those added before.
+    void add(NameList batch);
+
+    // Every name added, in list order; the sort is then empty again.
+    NameList take();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
 
 } // namespace quervelle

@@ -10,6 +10,7 @@
 #include "platform/files/errors.h"
 #include "platform/files/namelist.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,10 @@ struct FolderReading {
     const PatternMatcher *filePattern = nullptr;
     NameList *folders = nullptr;
     const PatternMatcher *folderPattern = nullptr;
+    // When given, called each time files holds batch names, which it may take away: a large
+    // folder's names can then be worked on while the rest is still being read.
+    std::size_t batch = 0;
+    std::function<void(NameList &files)> batchFull;
 };
 
 // Reads path once, appending each entry's name to the list of its kind. Calls progress now and
@@ -54,6 +59,10 @@ struct ReadyListing {
 // 0 when path names a folder (following links); otherwise the error number that says why not
 // (ENOTDIR, on Windows ERROR_DIRECTORY, for something that exists but is not a folder).
 int folderStatus(const std::string &path);
+
+// The size the file system gives the folder at path (what it says of its entries varies from one
+// file system to another), or 0 when it cannot be read.
+std::uintmax_t folderSize(const std::string &path);
 
 // True when something (a file, a folder, a link, even a dangling one) exists at path.
 bool entryExists(const std::string &path);

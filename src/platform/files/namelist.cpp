@@ -18,9 +18,24 @@ void NameList::append(std::string_view name) {
     m_offsets.push_back(static_cast<std::uint32_t>(offset));
 }
 
+void NameList::appendAll(const NameList &other) {
+    const std::size_t base = m_bytes.size();
+    if (base + other.m_bytes.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many names in one folder");
+    m_bytes.insert(m_bytes.end(), other.m_bytes.begin(), other.m_bytes.end());
+    m_offsets.reserve(m_offsets.size() + other.m_offsets.size());
+    for (const std::uint32_t offset : other.m_offsets)
+        m_offsets.push_back(static_cast<std::uint32_t>(base + offset));
+}
+
 void NameList::clear() {
     std::vector<char>().swap(m_bytes);
     std::vector<std::uint32_t>().swap(m_offsets);
+}
+
+void NameList::reserve(std::size_t names, std::size_t nameBytes) {
+    m_offsets.reserve(names);
+    m_bytes.reserve(nameBytes + names); // each name's ending NUL
 }
 
 void NameList::shrinkToFit() {

@@ -19,13 +19,18 @@ public:
 
     // Throws std::length_error past 4 GiB of names.
     void append(std::string_view name);
+    // Every name of other after those here, in other's order.
+    void appendAll(const NameList &other);
     void clear();
 
     // The packed bytes, and the offset of each name in list order. Sorting the list is
     // permuting rows(); the list itself knows nothing of the order its names are shown in.
     const char *bytes() const { return m_bytes.data(); }
+    std::size_t byteCount() const { return m_bytes.size(); }
     std::span<std::uint32_t> rows() { return m_offsets; }
 
+    // Room for so many names of so many bytes in all, made at once rather than by growing.
+    void reserve(std::size_t names, std::size_t nameBytes);
     // Gives back the spare capacity left by growing.
     void shrinkToFit();
 

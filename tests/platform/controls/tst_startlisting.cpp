@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <cstdio>
+
 using quervelle::DirListBox;
 using quervelle::ErrorKind;
 using quervelle::FileListBox;
@@ -43,6 +45,7 @@ class TestStartListing : public QObject {
 private slots:
     void sameAsEachListReading_data();
     void sameAsEachListReading();
+    void manyNamesInBatches();
     void offeredListingTakenOnlyForItsFolder();
     void unreadableStartFolder();
 };
@@ -84,6 +87,31 @@ void TestStartListing::sameAsEachListReading() {
 
     QCOMPARE(listedNames(files), listedNames(filesAlone));
     QCOMPARE(subFolders(folders), subFolders(foldersAlone));
+}
+
+// A large folder's names are keyed in batches while the folder is read: the order across
+// batches must be the one the file list gives when it reads the folder itself.
+void TestStartListing::manyNamesInBatches() {
+    ListFolder dir;
+    QVERIFY(dir.isValid());
+    const char *shapes[] = {"rapport_%05d.txt", "Rapport %d.TXT", "\xC3\xA9t\xC3\xA9 %d",
+                            "caf\xE9 %d",       "file%d",         "File%d.bak"};
+    Names entries;
+    for (int i = 0; i < 6000; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, shapes[i % 6], i);
+        entries.push_back(std::string("f:") + name);
+    }
+    makeEntries(dir.path(), entries);
+
+    FileListBox alone;
+    alone.setFileName(dir.path());
+    StartListing start(dir.path());
+    FileListBox files;
+    files.offerListing(start.take().files);
+    files.setFileName(dir.path());
+    QCOMPARE(files.listCount(), 6000);
+    QCOMPARE(listedNames(files), listedNames(alone));
 }
 
 // A list takes what it is offered only for the very folder offered, under the default

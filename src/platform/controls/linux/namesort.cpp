@@ -48,7 +48,7 @@ public:
 
     const unsigned char *data() const { return m_bytes.get(); }
 
-private:
+    // Makes room for room more bytes (and the eight past the last key).
     void reserve(std::size_t room) {
         if (m_capacity - m_size >= room)
             return;
@@ -60,6 +60,7 @@ private:
         m_capacity = capacity;
     }
 
+private:
     std::unique_ptr<unsigned char[]> m_bytes;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
@@ -179,6 +180,58 @@ void sortByKeys(Entry *first, Entry *last, const unsigned char *keys, const char
     }
 }
 
+// As sortByKeys, the work shared with a second thread where it is worth one: the entries are
+// first parted by the first byte of their keys, and the two sides, each made of whole parts,
+// sorted at once.
+void sortByKeysOnTwoThreads(Entry *first, Entry *last, const unsigned char *keys,
+                            const char *names) {
+    const std::size_t count = static_cast<std::size_t>(last - first);
+    if (count < twoThreadThreshold) {
+        sortByKeys(first, last, keys, names);
+        return;
+    }
+    const auto byte = [](const Entry &e) { return unsigned(e.head >> 56); };
+    std::array<std::size_t, 256> perByte{};
+    for (const Entry *e = first; e != last; ++e)
+        ++perByte[byte(*e)];
+    // The first byte below which about half the entries fall.
+    unsigned splitByte = 0;
+    std::size_t below = 0;
+    while (below + perByte[splitByte] <= count / 2)
+        below += perByte[splitByte++];
+    // Too lopsided (most keys start alike): one thread does it all.
+    if (below < count / 4) {
+        sortByKeys(first, last, keys, names);
+        return;
+    }
+    Entry *middle =
+        std::partition(first, last, [&](const Entry &e) { return byte(e) < splitByte; });
+    std::exception_ptr failure;
+    std::thread helper;
+    try {
+        helper = std::thread([&] {
+            try {
+                sortByKeys(middle, last, keys, names);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error &) {
+        sortByKeys(middle, last, keys, names);
+    }
+    try {
+        sortByKeys(first, middle, keys, names);
+    } catch (...) {
+        if (helper.joinable())
+            helper.join();
+        throw;
+    }
+    if (helper.joinable())
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 // The keys and the sorted entries of some of the rows.
 struct SortedPart {
     explicit SortedPart(std::size_t count) : keys(count * 20 + 4096) { entries.reserve(count); }
@@ -200,6 +253,49 @@ void keyAndSort(const NameOrder &order, const char *names, std::span<const std::
 }
 
 } // namespace
+
+struct BatchSort::Private {
+    explicit Private(const NameOrder &o) : order(o), keys(1 << 16) {}
+    const NameOrder &order;
+    KeyArena keys;
+    std::vector<Entry> entries;
+    NameList names; // every batch, one after another
+};
+
+BatchSort::BatchSort(const NameOrder &order) : d(std::make_unique<Private>(order)) {}
+
+BatchSort::~BatchSort() = default;
+
+void BatchSort::reserve(std::size_t names, std::size_t nameBytes) {
+    d->names.reserve(names, nameBytes);
+    d->entries.reserve(names);
+    d->keys.reserve(nameBytes + 4 * names);
+}
+
+void BatchSort::add(NameList batch) {
+    KeyWriter &writer = KeyWriter::of(d->order);
+    const std::size_t base = d->names.byteCount();
+    const std::span<std::uint32_t> rows = batch.rows();
+    d->entries.reserve(d->entries.size() + rows.size());
+    for (const std::uint32_t offset : rows) {
+        const std::uint32_t key = d->keys.append(writer, std::string_view(batch.bytes() + offset));
+        d->entries.push_back(
+            Entry{loadHead(d->keys.data() + key), key, static_cast<std::uint32_t>(base + offset)});
+    }
+    // The batch's bytes land at base on, so that each entry already names its row there.
+    d->names.appendAll(batch);
+}
+
+NameList BatchSort::take() {
+    NameList names = std::move(d->names);
+    sortByKeysOnTwoThreads(d->entries.data(), d->entries.data() + d->entries.size(), d->keys.data(),
+                           names.bytes());
+    const std::span<std::uint32_t> rows = names.rows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = d->entries[i].name;
+    d = std::make_unique<Private>(d->order);
+    return names;
+}
 
 void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper) {
     const std::span<std::uint32_t> rows = names.rows();

@@ -99,4 +99,29 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
     }
 }
 
+struct BatchSort::Private {
+    const NameOrder &order;
+    NameList names;
+};
+
+BatchSort::BatchSort(const NameOrder &order) : d(std::make_unique<Private>(Private{order, {}})) {}
+
+BatchSort::~BatchSort() = default;
+
+void BatchSort::reserve(std::size_t names, std::size_t nameBytes) {
+    d->names.reserve(names, nameBytes);
+}
+
+// The system's keys are objects of their own, made and sorted at the end.
+void BatchSort::add(NameList batch) {
+    d->names.appendAll(batch);
+}
+
+NameList BatchSort::take() {
+    NameList names = std::move(d->names);
+    d->names = NameList();
+    sortNames(names, d->order);
+    return names;
+}
+
 } // namespace quervelle

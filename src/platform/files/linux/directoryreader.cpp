@@ -89,9 +89,13 @@ int readFolder(const std::string &path, const FolderReading &into,
         close(fd);
         return err;
     }
-    const auto take = [](NameList *list, const PatternMatcher *pattern, std::string_view name) {
-        if (list && (!pattern || pattern->matches(name)))
-            list->append(name);
+    const auto take = [&into](NameList *list, const PatternMatcher *pattern,
+                              std::string_view name) {
+        if (!list || (pattern && !pattern->matches(name)))
+            return;
+        list->append(name);
+        if (list == into.files && into.batchFull && list->size() >= into.batch)
+            into.batchFull(*list);
     };
     std::size_t seen = 0;
     while (true) {
@@ -136,6 +140,13 @@ int folderStatus(const std::string &path) {
     if (stat(path.c_str(), &st) != 0)
         return errno;
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+std::uintmax_t folderSize(const std::string &path) {
+    struct stat st;
+    if (hasNul(path) || stat(path.c_str(), &st) != 0 || st.st_size < 0)
+        return 0;
+    return static_cast<std::uintmax_t>(st.st_size);
 }
 
 bool entryExists(const std::string &path) {

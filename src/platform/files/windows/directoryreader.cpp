@@ -87,6 +87,8 @@ int readFolder(const std::string &path, const FolderReading &into,
         if (pattern && !pattern->matches(name))
             continue;
         list->append(name);
+        if (list == into.files && into.batchFull && list->size() >= into.batch)
+            into.batchFull(*list);
     } while (::FindNextFileW(find.get(), &data));
     const DWORD last = ::GetLastError();
     return last == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(last);
@@ -97,6 +99,11 @@ int folderStatus(const std::string &path) {
     if (const DWORD error = attributesOf(path, attributes))
         return static_cast<int>(error);
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
+}
+
+// Windows gives a folder no size of its own.
+std::uintmax_t folderSize(const std::string &) {
+    return 0;
 }
 
 bool entryExists(const std::string &path) {
