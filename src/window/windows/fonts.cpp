@@ -86,14 +86,12 @@ void registerPicturesByEm(const QString &family) {
         const int em = m.tmHeight - m.tmInternalLeading;
         const QSupportedWritingSystems systems = writingSystems(picture.charSet);
         // Windows makes the bold and italic faces of a raster font itself.
-        for (const QFont::Weight w : {weight, QFont::Bold}) {
-            if (w == QFont::Bold && weight > QFont::DemiBold)
-                continue;
+        const QFont::Weight bold = weight <= QFont::DemiBold ? QFont::Bold : weight;
+        for (const QFont::Weight w : {weight, bold})
             for (const QFont::Style style : {QFont::StyleNormal, QFont::StyleItalic})
                 QPlatformFontDatabase::registerFont(family, QString(), QString(), w, style,
                                                     QFont::Unstretched, false, false, em,
                                                     fixedPitch, systems, nullptr);
-        }
     }
 }
 
