@@ -8,7 +8,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
             at-spi2-core
 
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine \
-                    g++ qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth xdotool
+                    g++ qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev xvfb \
+                    xauth xdotool
 
 # Qt for Windows, cross-built once for the project (its README says how), beside the checkout;
 # unpacked into build-windows/kit when it is there.
@@ -44,8 +45,9 @@ deps:
 	$(call install-missing,$(PACKAGES))
 
 # The Windows build: the cross compiler, wine and its own fonts, without the packages wine only
-# recommends (that keeps them near 1 GB); Qt's host tools for the build with Qt for Windows, and
-# Qt, Xvfb and xdotool for the tests that use the Windows program's window from here.
+# recommends (that keeps them near 1 GB); Qt's host tools and Qt's translations (built into the
+# program) for the build with Qt for Windows, and Qt, Xvfb and xdotool for the tests that use the
+# Windows program's window from here.
 deps-windows:
 	$(call install-missing,$(WINDOWS_PACKAGES),--no-install-recommends)
 

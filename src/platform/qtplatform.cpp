@@ -100,7 +100,11 @@ std::string QtPlatform::text(TextBox box) {
 }
 
 void QtPlatform::setText(TextBox box, const std::string &text) {
-    textBox(box)->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    QLineEdit *edit = textBox(box);
+    edit->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    // Shown from its first character, as the system's text box shows what a program writes:
+    // the cursor Qt leaves at the end would scroll a text as wide as its box by a pixel.
+    edit->setCursorPosition(0);
 }
 
 int QtPlatform::msgBox(const std::string &prompt, int buttons, const std::string &title) {

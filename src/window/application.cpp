@@ -20,8 +20,11 @@ namespace quervelle {
 bool installQtTranslations(const QLocale &locale) {
     // Lives as long as the program; one per language asked for.
     auto *translator = new QTranslator(QCoreApplication::instance());
+    // The Windows program carries Qt's translations inside itself (cmake/qt-translations.cmake).
     if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        !translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QStringLiteral(":/qt/translations"))) {
         delete translator;
         return false;
     }

@@ -5,7 +5,8 @@ class QLocale;
 namespace quervelle {
 
 // Loads Qt's own translations (the texts of the standard buttons) for locale, from where Qt
-// keeps them. Returns false when none is installed for that language; Qt's English stays.
+// keeps them, else from the copy built into the program. Returns false when there is none for
+// that language; Qt's English stays.
 bool installQtTranslations(const QLocale &locale);
 
 // Starts the program: the application object, Qt's own translations for the system's

@@ -14,7 +14,8 @@ namespace quervelle {
 inline constexpr const char *DesignFontFamily = "MS Sans Serif";
 
 // Maps the design font to an installed family, once, where the system needs it; returns the
-// family it resolves to (on Windows the design font itself, never mapped).
+// family it resolves to (on Windows the design font itself, never mapped, its pictures made
+// known to Qt at their true sizes).
 QString installFontSubstitution();
 
 // The design font at a size, regular or bold; installs the mapping first.

@@ -87,6 +87,9 @@ void TestQtPlatform::textBoxes() {
     platform.setText(quervelle::TextBox::Text3, "5368709120");
     QCOMPARE(t2.text(), QStringLiteral("08/12/2026 07:32:51"));
     QCOMPARE(t3.text(), QStringLiteral("5368709120"));
+    // Each box shows what the program wrote from its start, even where it is wider than the box.
+    QCOMPARE(t2.cursorPosition(), 0);
+    QCOMPARE(t3.cursorPosition(), 0);
     t1.setText(QString::fromUtf8("* é"));
     QCOMPARE(platform.text(quervelle::TextBox::Text1), std::string("* \xC3\xA9"));
 }

@@ -1,12 +1,13 @@
 # The Qt tests that make sense on Windows, cross-built with the Qt for Windows kit and run under
-# wine: the logic with its scripted platform, the dialogs and the Qt platform, and the window's
-# layout and pictures. The others use what only the Linux build has (names as raw bytes, mount
-# namespaces, Xvfb, ICU's collation for the name order); tests/wine/ drives the whole program's
-# real window from outside.
+# wine: the logic with its scripted platform, the dialogs and the Qt platform, the window's
+# layout and pictures, and the dialogs' language (on a French system). The others use what only
+# the Linux build has (names as raw bytes, mount namespaces, Xvfb, ICU's collation for the name
+# order); tests/wine/ drives the whole program's real window from outside.
 # Included by tests/CMakeLists.txt; the wine prefix comes from windows.cmake (fixture "wine").
 set(portable_support dialogscript scriptedplatform windowboxes)
 set(portable_tests logic/tst_rules logic/tst_commands logic/tst_details logic/tst_navigation
-    platform/tst_dialogs platform/tst_qtplatform window/tst_layout window/tst_assets)
+    platform/tst_dialogs platform/tst_qtplatform window/tst_layout window/tst_assets
+    window/tst_application)
 
 set(support_sources support/placeholder.cpp)
 foreach(name ${portable_support})
@@ -76,3 +77,5 @@ foreach(target name IN ZIP_LISTS targets names)
     ENVIRONMENT "WINEPREFIX=${QUERVELLE_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=;LANG=C.UTF-8;QT_QPA_PLATFORM=windows;WINEPATH=${wine_path};QT_PLUGIN_PATH=${wine_plugins};QUERVELLE_SOURCE_DIR=${wine_source};QUERVELLE_BINARY_DIR=${wine_binary}"
     TIMEOUT 300)
 endforeach()
+# Wine takes the system's language from LANG: French, whose buttons Qt translates.
+set_property(TEST window_application APPEND PROPERTY ENVIRONMENT_MODIFICATION LANG=set:fr_FR.UTF-8)
