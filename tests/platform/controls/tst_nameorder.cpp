@@ -1,4 +1,4 @@
-#include "platform/controls/linux/asciikeys.h"
+#include "platform/controls/linux/latinkeys.h"
 #include "platform/controls/nameorder.h"
 #include "platform/controls/namesort.h"
 #include "platform/files/namelist.h"
@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <unicode/ucol.h>
+#include <unicode/uset.h>
 
 #include <algorithm>
 #include <memory>
@@ -14,7 +15,7 @@
 #include <string>
 #include <vector>
 
-using quervelle::AsciiKeys;
+using quervelle::LatinKeys;
 using quervelle::NameList;
 using quervelle::NameOrder;
 
@@ -205,6 +206,19 @@ std::string randomName(std::mt19937 &rng) {
     return name;
 }
 
+// Names as French, German or Nordic people write them: the ASCII names above with letters and
+// signs of Latin-1 in UTF-8 among them, alone, in pairs, beside digits and spaces.
+std::string randomLatinName(std::mt19937 &rng) {
+    std::string name = randomAsciiName(rng);
+    for (int n = 1 + int(rng() % 4); n > 0; --n) {
+        const auto c = char16_t(0xA0 + rng() % 0x60);
+        const std::string text{char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        const std::size_t at = rng() % (name.size() + 1);
+        name.insert(at, rng() % 4 == 0 ? text + text : text);
+    }
+    return name;
+}
+
 Names randomNames(std::size_t count, std::string (*make)(std::mt19937 &), unsigned seed) {
     std::mt19937 rng(seed);
     Names names;
@@ -231,12 +245,12 @@ struct Collator {
     Collator(const Collator &) = delete;
     Collator &operator=(const Collator &) = delete;
 
-    std::string key(const std::string &ascii) const {
-        const std::u16string text(ascii.begin(), ascii.end());
-        std::string out(8 * text.size() + 64, '\0');
-        const int32_t n =
-            ucol_getSortKey(collator, text.data(), int32_t(text.size()),
-                            reinterpret_cast<uint8_t *>(out.data()), int32_t(out.size()));
+    std::string key(const std::string &name) const {
+        const QString text = decoded(name);
+        std::string out(8 * std::size_t(text.size()) + 64, '\0');
+        const int32_t n = ucol_getSortKey(
+            collator, reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()),
+            reinterpret_cast<uint8_t *>(out.data()), int32_t(out.size()));
         out.resize(std::size_t(std::max(n, 0)));
         return out;
     }
@@ -258,10 +272,11 @@ class TestNameOrder : public QObject {
 private slots:
     void listOrderEqualsReference_data();
     void listOrderEqualsReference();
-    void asciiKeysAreCollatorKeys_data();
-    void asciiKeysAreCollatorKeys();
+    void latinKeysAreCollatorKeys_data();
+    void latinKeysAreCollatorKeys();
     void pairs_data();
     void pairs();
+    void contractionTailsAreTheCollators();
 };
 
 void TestNameOrder::listOrderEqualsReference_data() {
@@ -307,8 +322,9 @@ void TestNameOrder::listOrderEqualsReference() {
 }
 
 // The keys written without the collator are the collator's own, byte for byte, on large random
-// samples; the characters a language tailors are left to the collator.
-void TestNameOrder::asciiKeysAreCollatorKeys_data() {
+// samples of ASCII names and of names with accents; the characters a language tailors are left
+// to the collator.
+void TestNameOrder::latinKeysAreCollatorKeys_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QByteArray>("leftToCollator");
     QTest::addColumn<unsigned>("seed");
@@ -321,34 +337,39 @@ void TestNameOrder::asciiKeysAreCollatorKeys_data() {
     QTest::newRow("Turkish") << QLocale(QLocale::Turkish) << QByteArray("Istanbul") << 12u;
 }
 
-void TestNameOrder::asciiKeysAreCollatorKeys() {
+void TestNameOrder::latinKeysAreCollatorKeys() {
     QFETCH(QLocale, locale);
     QFETCH(QByteArray, leftToCollator);
     QFETCH(unsigned, seed);
     const Collator collator(locale);
     QVERIFY(collator.ok);
-    const AsciiKeys keys(collator.collator);
+    const LatinKeys keys(collator.collator);
     QVERIFY(keys.enabled());
 
-    std::vector<unsigned char> out(AsciiKeys::maxKeyLength(leftToCollator.size()));
+    std::vector<unsigned char> out(LatinKeys::maxKeyLength(leftToCollator.size()));
     QCOMPARE(keys.write(leftToCollator.toStdString(), out.data()), std::size_t(0));
 
-    std::size_t keyed = 0;
-    const Names names = randomNames(30000, randomAsciiName, seed);
-    for (const std::string &name : names) {
-        out.assign(AsciiKeys::maxKeyLength(name.size()), 0);
-        const std::size_t length = keys.write(name, out.data());
-        if (length == 0)
-            continue;
-        ++keyed;
-        const std::string mine(reinterpret_cast<const char *>(out.data()), length);
-        const std::string theirs = collator.key(name);
-        if (mine != theirs)
-            QFAIL(qPrintable(QStringLiteral("\"%1\": %2 instead of %3")
-                                 .arg(QString::fromStdString(name), hex(mine), hex(theirs))));
+    // Accents are keyed here in every language of the table; those a language tailors (the
+    // Danish a-ring) are left to the collator with the names that hold them.
+    QVERIFY(keys.accentsEnabled());
+    for (auto make : {randomAsciiName, randomLatinName}) {
+        std::size_t keyed = 0;
+        const Names names = randomNames(30000, make, seed);
+        for (const std::string &name : names) {
+            out.assign(LatinKeys::maxKeyLength(name.size()), 0);
+            const std::size_t length = keys.write(name, out.data());
+            if (length == 0)
+                continue;
+            ++keyed;
+            const std::string mine(reinterpret_cast<const char *>(out.data()), length);
+            const std::string theirs = collator.key(name);
+            if (mine != theirs)
+                QFAIL(qPrintable(QStringLiteral("\"%1\": %2 instead of %3")
+                                     .arg(QString::fromStdString(name), hex(mine), hex(theirs))));
+        }
+        // Every name is keyed here unless its language tailors one of its characters.
+        QVERIFY2(keyed > names.size() / 10, qPrintable(QString::number(keyed)));
     }
-    // Every name is keyed here unless its language tailors one of its characters.
-    QVERIFY2(keyed > names.size() / 10, qPrintable(QString::number(keyed)));
 }
 
 void TestNameOrder::pairs_data() {
@@ -377,6 +398,30 @@ void TestNameOrder::pairs() {
     QCOMPARE(NameOrder::compareKeys(order.sortKey(a), a, order.sortKey(b), b), -1);
     QCOMPARE(NameOrder::compareKeys(order.sortKey(b), b, order.sortKey(a), a), 1);
     QCOMPARE(order.compare(a, a), 0);
+}
+
+// The characters below U+0100 that continue a contraction begun by another such character, as
+// the collator of every language lists them, are those left to it.
+void TestNameOrder::contractionTailsAreTheCollators() {
+    const Collator root(QLocale::c());
+    QVERIFY(root.ok);
+    UErrorCode status = U_ZERO_ERROR;
+    USet *contractions = uset_openEmpty();
+    ucol_getContractionsAndExpansions(root.collator, contractions, nullptr, true, &status);
+    QVERIFY(U_SUCCESS(status));
+    std::u16string tails;
+    for (int32_t i = 0; i < uset_getItemCount(contractions); ++i) {
+        UChar32 start = 0, end = 0;
+        UChar text[64];
+        const int32_t length = uset_getItem(contractions, i, &start, &end, text, 64, &status);
+        QVERIFY(U_SUCCESS(status));
+        for (int32_t k = 1; k < length && text[0] < 256; ++k)
+            if (text[k] < 256 && tails.find(char16_t(text[k])) == std::u16string::npos)
+                tails.push_back(char16_t(text[k]));
+    }
+    uset_close(contractions);
+    std::sort(tails.begin(), tails.end());
+    QCOMPARE(tails, std::u16string(LatinKeys::rootContractionTails()));
 }
 
 QTEST_GUILESS_MAIN(TestNameOrder)

@@ -1,6 +1,6 @@
 #include "platform/controls/linux/keywriter.h"
 
-#include "platform/controls/linux/asciikeys.h"
+#include "platform/controls/linux/latinkeys.h"
 
 #include <QLocale>
 
@@ -53,10 +53,10 @@ KeyWriter &KeyWriter::of(const NameOrder &order) {
 }
 
 std::size_t KeyWriter::write(std::string_view name, unsigned char *out, std::size_t capacity) {
-    if (capacity >= AsciiKeys::maxKeyLength(name.size())) {
-        if (!m_ascii)
-            m_ascii = std::make_unique<AsciiKeys>(m_collator.get());
-        if (const std::size_t length = m_ascii->write(name, out))
+    if (capacity >= LatinKeys::maxKeyLength(name.size())) {
+        if (!m_latin)
+            m_latin = std::make_unique<LatinKeys>(m_collator.get());
+        if (const std::size_t length = m_latin->write(name, out))
             return length;
     }
     // Decoded as QString::fromUtf8 decodes, so that an invalid byte reads as the same U+FFFD.

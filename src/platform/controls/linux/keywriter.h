@@ -3,9 +3,9 @@
 // The collator's sort keys of names, written as bytes where the sort wants them. Qt collates
 // with ICU here; this asks ICU directly, its collator set as QCollator sets its own for the
 // lists, so that the keys are QCollator's own, and keys names of printable ASCII characters
-// without asking it (AsciiKeys). A key ends with a zero byte that occurs nowhere else in it;
-// keys compare byte by byte as unsigned (strcmp) in the order of their names, and names with
-// equal keys are ordered by their bytes.
+// and Latin-1 letters without asking it (LatinKeys). A key ends with a zero byte that occurs
+// nowhere else in it; keys compare byte by byte as unsigned (strcmp) in the order of their names,
+// and names with equal keys are ordered by their bytes.
 
 #include "platform/controls/nameorder.h"
 
@@ -19,7 +19,7 @@ struct UCollator;
 
 namespace quervelle {
 
-class AsciiKeys;
+class LatinKeys;
 
 class KeyWriter final : public NameOrder::SortState {
 public:
@@ -41,7 +41,7 @@ private:
     };
 
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
-    std::unique_ptr<AsciiKeys> m_ascii; // learnt from the collator at the first ASCII name
+    std::unique_ptr<LatinKeys> m_latin; // learnt from the collator at the first name
     QStringDecoder m_decoder{QStringDecoder::Utf8, QStringConverter::Flag::Stateless};
     std::vector<QChar> m_text;
 };
