@@ -33,6 +33,10 @@ struct FileListBox::State {
 FileListBox::FileListBox(QWidget *parent) : QListView(parent), m_state(new State) {
     setModel(&m_state->model);
     setUniformItemSizes(true);
+    // The rows of a large folder are placed a few thousand at a time between events, so that
+    // the window shows the first names without waiting for the last to be placed.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(2048);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
@@ -144,6 +148,12 @@ void FileListBox::load(const std::string &folder) {
 void FileListBox::selectRow(int row) {
     const QModelIndex index = m_state->model.index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    // A row not placed yet cannot be scrolled to: every row is placed now, and at once from then
+    // on (placing them again in batches would lose the place scrolled to).
+    if (layoutMode() == QListView::Batched) {
+        setLayoutMode(QListView::SinglePass);
+        doItemsLayout();
+    }
     scrollTo(index);
 }
 

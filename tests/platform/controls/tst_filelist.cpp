@@ -234,6 +234,17 @@ void TestFileList::fortyThousandFiles() {
     QCOMPARE(list.model()->index(10, 0).data().toString(), QStringLiteral("f10.txt"));
     QCOMPARE(list.model()->index(39999, 0).data().toString(), QStringLiteral("f39999.dat"));
 
+    // A name chosen as soon as the list is shown, before its rows are all placed, is scrolled to,
+    // and stays in sight once they are.
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setFileName("f39991.txt");
+    const QModelIndex chosen = list.model()->index(39991, 0);
+    QVERIFY(list.viewport()->rect().intersects(list.visualRect(chosen)));
+    QTest::qWait(200);
+    QVERIFY(list.viewport()->rect().intersects(list.visualRect(chosen)));
+    QCOMPARE(list.fileName(), std::string("f39991.txt"));
+
     list.setPattern("*.dat");
     QCOMPARE(list.listCount(), 13334);
     // A listing this large shows the busy cursor; it must be put back afterwards.
