@@ -39,8 +39,11 @@ void NameList::reserve(std::size_t names, std::size_t nameBytes) {
 }
 
 void NameList::shrinkToFit() {
-    m_bytes.shrink_to_fit();
-    m_offsets.shrink_to_fit();
+    // Copying a large list costs more than the little room it would give back.
+    if (m_bytes.capacity() - m_bytes.size() > m_bytes.size() / 2)
+        m_bytes.shrink_to_fit();
+    if (m_offsets.capacity() - m_offsets.size() > m_offsets.size() / 2)
+        m_offsets.shrink_to_fit();
 }
 
 long long NameList::find(std::string_view name) const {

@@ -31,7 +31,7 @@ public:
 
     // Room for so many names of so many bytes in all, made at once rather than by growing.
     void reserve(std::size_t names, std::size_t nameBytes);
-    // Gives back the spare capacity left by growing.
+    // Gives back the spare capacity left by growing, when it is more than half the room used.
     void shrinkToFit();
 
     // The row of the name with exactly these bytes, or -1.
