@@ -207,12 +207,15 @@ std::string randomName(std::mt19937 &rng) {
 }
 
 // Names as French, German or Nordic people write them: the ASCII names above with letters and
-// signs of Latin-1 in UTF-8 among them, alone, in pairs, beside digits and spaces.
+// signs of Latin-1 in UTF-8 among them, alone, in pairs, beside digits and spaces, and now and
+// then a byte that is not UTF-8.
 std::string randomLatinName(std::mt19937 &rng) {
     std::string name = randomAsciiName(rng);
     for (int n = 1 + int(rng() % 4); n > 0; --n) {
         const auto c = char16_t(0xA0 + rng() % 0x60);
-        const std::string text{char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        std::string text{char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        if (rng() % 5 == 0) // a byte of Latin-1 (or a stray byte of UTF-8), not UTF-8 itself
+            text = std::string(1, char(rng() % 2 ? c : 0x80 + rng() % 0x80));
         const std::size_t at = rng() % (name.size() + 1);
         name.insert(at, rng() % 4 == 0 ? text + text : text);
     }
@@ -327,19 +330,25 @@ void TestNameOrder::listOrderEqualsReference() {
 void TestNameOrder::latinKeysAreCollatorKeys_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QByteArray>("leftToCollator");
+    QTest::addColumn<QByteArray>("keyedHere"); // names keyed here, between |
     QTest::addColumn<unsigned>("seed");
+    const QByteArray accents("r\xC3\xA9sum\xC3\xA9 7.txt|caf\xE9 2.txt|\xC3\x9C"
+                             "berblick_3");
     QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << QByteArray("a\x01")
-                            << 7u;
-    QTest::newRow("English") << QLocale(QLocale::English) << QByteArray("\x7f") << 8u;
-    QTest::newRow("German") << QLocale(QLocale::German) << QByteArray("\t") << 9u;
-    QTest::newRow("Danish") << QLocale(QLocale::Danish) << QByteArray("Kaare") << 10u;
-    QTest::newRow("Czech") << QLocale(QLocale::Czech) << QByteArray("chata") << 11u;
-    QTest::newRow("Turkish") << QLocale(QLocale::Turkish) << QByteArray("Istanbul") << 12u;
+                            << accents << 7u;
+    QTest::newRow("English") << QLocale(QLocale::English) << QByteArray("\x7f") << accents << 8u;
+    QTest::newRow("German") << QLocale(QLocale::German) << QByteArray("\t") << accents << 9u;
+    QTest::newRow("Danish") << QLocale(QLocale::Danish) << QByteArray("Kaare") << QByteArray()
+                            << 10u;
+    QTest::newRow("Czech") << QLocale(QLocale::Czech) << QByteArray("chata") << QByteArray() << 11u;
+    QTest::newRow("Turkish") << QLocale(QLocale::Turkish) << QByteArray("Istanbul") << QByteArray()
+                             << 12u;
 }
 
 void TestNameOrder::latinKeysAreCollatorKeys() {
     QFETCH(QLocale, locale);
     QFETCH(QByteArray, leftToCollator);
+    QFETCH(QByteArray, keyedHere);
     QFETCH(unsigned, seed);
     const Collator collator(locale);
     QVERIFY(collator.ok);
@@ -352,6 +361,10 @@ void TestNameOrder::latinKeysAreCollatorKeys() {
     // Accents are keyed here in every language of the table; those a language tailors (the
     // Danish a-ring) are left to the collator with the names that hold them.
     QVERIFY(keys.accentsEnabled());
+    for (const QByteArray &name : keyedHere.split('|')) {
+        out.assign(LatinKeys::maxKeyLength(std::size_t(name.size())), 0);
+        QVERIFY2(name.isEmpty() || keys.write(name.toStdString(), out.data()) != 0, name);
+    }
     for (auto make : {randomAsciiName, randomLatinName}) {
         std::size_t keyed = 0;
         const Names names = randomNames(30000, make, seed);

@@ -1,5 +1,7 @@
 #include "platform/controls/linux/latinkeys.h"
 
+#include <QString>
+
 #include <unicode/ucol.h>
 #include <unicode/uset.h>
 
@@ -32,20 +34,6 @@ constexpr std::size_t MaxSegmentDigits = 254;
 
 using Bytes = std::string; // key bytes
 
-// The UTF-16 of a name made of code points below U+0100, in UTF-8.
-std::u16string latinText(std::string_view name) {
-    std::u16string text;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c >= 0xC2 && c <= 0xC3 && i + 1 < name.size())
-            text.push_back(
-                char16_t((c & 0x1F) << 6 | (static_cast<unsigned char>(name[++i]) & 0x3F)));
-        else
-            text.push_back(c);
-    }
-    return text;
-}
-
 // The UTF-8 of a code point below U+0100.
 std::string utf8(char16_t c) {
     if (c < 0x80)
@@ -53,15 +41,17 @@ std::string utf8(char16_t c) {
     return {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
 }
 
+// The collator's key of a name, decoded as the lists decode names (an invalid byte as U+FFFD).
 Bytes collatorKey(const UCollator *collator, std::string_view name) {
-    const std::u16string text = latinText(name);
-    std::vector<std::uint8_t> key(4 * text.size() + 64);
-    int32_t length = ucol_getSortKey(collator, text.data(), static_cast<int32_t>(text.size()),
-                                     key.data(), static_cast<int32_t>(key.size()));
+    const QString decoded = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    const auto *text = reinterpret_cast<const UChar *>(decoded.utf16());
+    const auto units = static_cast<int32_t>(decoded.size());
+    std::vector<std::uint8_t> key(4 * std::size_t(units) + 64);
+    int32_t length =
+        ucol_getSortKey(collator, text, units, key.data(), static_cast<int32_t>(key.size()));
     if (length > static_cast<int32_t>(key.size())) {
         key.resize(static_cast<std::size_t>(length));
-        length = ucol_getSortKey(collator, text.data(), static_cast<int32_t>(text.size()),
-                                 key.data(), length);
+        length = ucol_getSortKey(collator, text, units, key.data(), length);
     }
     return Bytes(reinterpret_cast<const char *>(key.data()), std::size_t(std::max(length, 0)));
 }
@@ -172,6 +162,7 @@ std::vector<std::string> accentedSampleNames(char letter, const std::string &acc
     }
     names.push_back(accented + accented + "12" + accented + "007" + letter);
     names.push_back("R\xC3\xA9sum\xC3\xA9 2024-10 (\xC3\xA9t\xC3\xA9).txt");
+    names.push_back("r\xE9sum\xE9 12 caf\xE9.doc \xC3\xA9t\xC3\xA9\x80 " + accented);
     std::string all;
     for (char16_t c = 0xA0; c <= 0xFF; ++c)
         all += utf8(c);
@@ -233,8 +224,8 @@ private:
 // counts of common weights read back into as many common weights. False when that key is not
 // of the shape this class writes, or when keys of c beside itself, a plain letter or a digit,
 // as written from what was read, are not the collator's.
-bool LatinKeys::learn(const UCollator *collator, char16_t c, Weight &weight) const {
-    const Bytes key = collatorKey(collator, utf8(c));
+bool LatinKeys::learn(const UCollator *collator, std::string_view text, Weight &weight) const {
+    const Bytes key = collatorKey(collator, text);
     const std::size_t separator = key.find(char(LevelSeparator));
     if (separator == Bytes::npos || separator == 0 || separator > weight.primary.size())
         return false;
@@ -265,7 +256,7 @@ bool LatinKeys::learn(const UCollator *collator, char16_t c, Weight &weight) con
     std::size_t bytes = learnt.primaryLength;
     for (std::size_t k = 0; k < learnt.secondaryCount; ++k)
         bytes += learnt.secondary[k] != 0 ? 2 : 0;
-    if (learnt.secondaryCount == 0 || bytes > 4 * utf8(c).size())
+    if (learnt.secondaryCount == 0 || bytes > 4 * text.size())
         return false;
     weight = learnt;
     return true;
@@ -286,7 +277,7 @@ LatinKeys::LatinKeys(const UCollator *collator) {
         // Weights of its own: twice the character gives them twice (no compression of a shared
         // lead byte), and nothing but the common weight at the secondary level.
         Weight w;
-        if (!learn(collator, char16_t(c), w) || w.secondaryCount != 1 || w.secondary[0] != 0)
+        if (!learn(collator, std::string(1, c), w) || w.secondaryCount != 1 || w.secondary[0] != 0)
             continue;
         m_weights[static_cast<std::size_t>(c)] = w;
         if (!agreesWithCollator(collator, std::string(2, c), true)) {
@@ -321,9 +312,9 @@ LatinKeys::LatinKeys(const UCollator *collator) {
     std::string accented;
     for (char16_t c = 0xA0; c <= 0xFF; ++c) {
         Weight &w = m_weights[c];
-        if (!usable(c) || !learn(collator, c, w))
-            continue;
         const std::string text = utf8(c);
+        if (!usable(c) || !learn(collator, text, w))
+            continue;
         std::vector<std::string> checks{text + text, plain + text, text + plain,
                                         std::string(40, letter) + text + plain};
         if (m_numberLead) {
@@ -340,13 +331,33 @@ LatinKeys::LatinKeys(const UCollator *collator) {
             w.secondary[0] == 0 && w.secondary[1] != 0)
             accented = text;
     }
+    // A byte that is not UTF-8, alone between characters that are, reads as U+FFFD.
+    const std::string invalid = "\xFF";
+    if (learn(collator, invalid, m_replacement)) {
+        std::vector<std::string> checks{plain + invalid, invalid + plain,
+                                        invalid + plain + "\xE9" + plain + "\x80",
+                                        std::string(40, letter) + invalid + plain};
+        if (m_numberLead) {
+            checks.push_back(invalid + "1");
+            checks.push_back("1" + invalid);
+        }
+        for (const std::string &name : checks) {
+            if (!agreesWithCollator(collator, name, true)) {
+                m_replacement = {};
+                break;
+            }
+        }
+    }
     m_accentsEnabled = !accented.empty();
-    if (!m_accentsEnabled)
+    if (!m_accentsEnabled) {
+        m_replacement = {};
         return;
+    }
     for (const std::string &name : accentedSampleNames(letter, accented)) {
         if (!agreesWithCollator(collator, name)) {
             for (char16_t c = 0x80; c <= 0xFF; ++c)
                 m_weights[c] = {};
+            m_replacement = {};
             m_accentsEnabled = false;
             return;
         }
@@ -392,8 +403,12 @@ std::size_t LatinKeys::writeKey(std::string_view name, unsigned char *out) const
         } else if ((c == 0xC2 || c == 0xC3) && i + 1 < size && (text[i + 1] & 0xC0) == 0x80) {
             w = &m_weights[(c & 0x1Fu) << 6 | (text[i + 1] & 0x3Fu)];
             i += 2;
+        } else if (i + 1 == size || text[i + 1] < 0x80) {
+            // A byte that is not UTF-8, with whole characters on each side: one U+FFFD.
+            w = &m_replacement;
+            ++i;
         } else {
-            return 0; // beyond Latin-1, or not UTF-8
+            return 0; // beyond Latin-1, or bytes not UTF-8 side by side
         }
         if (w->primaryLength == 0)
             return 0;
@@ -421,7 +436,7 @@ std::size_t LatinKeys::writeNumber(const unsigned char *digits, std::size_t coun
                                    unsigned char *out, SecondaryLevel &secondaries) const {
     unsigned char *p = out;
     const std::uint32_t lead = std::uint32_t(m_numberLead) << 24;
-    const auto emit = [&](std::uint32_t weight) {
+    const auto put = [&](std::uint32_t weight) {
         *p++ = static_cast<unsigned char>(weight >> 24);
         for (int shift = 16; shift >= 0; shift -= 8) {
             const auto byte = static_cast<unsigned char>(weight >> shift);
@@ -444,12 +459,12 @@ std::size_t LatinKeys::writeNumber(const unsigned char *digits, std::size_t coun
             for (std::size_t i = 0; i < length; ++i)
                 value = value * 10 + at(i);
             if (value < 74) {
-                emit(lead | (2 + value) << 16);
+                put(lead | (2 + value) << 16);
                 continue;
             }
             value -= 74;
             if (value < 40 * 254) {
-                emit(lead | (76 + value / 254) << 16 | (2 + value % 254) << 8);
+                put(lead | (76 + value / 254) << 16 | (2 + value % 254) << 8);
                 continue;
             }
             value -= 40 * 254;
@@ -459,7 +474,7 @@ std::size_t LatinKeys::writeNumber(const unsigned char *digits, std::size_t coun
                 weight |= (2 + value % 254) << 8;
                 value /= 254;
                 weight |= (116 + value) << 16;
-                emit(weight);
+                put(weight);
                 continue;
             }
         }
@@ -472,7 +487,7 @@ std::size_t LatinKeys::writeNumber(const unsigned char *digits, std::size_t coun
         int shift = 8;
         while (i < length) {
             if (shift == 0) {
-                emit(weight | pair);
+                put(weight | pair);
                 weight = lead;
                 shift = 16;
             } else {
@@ -482,7 +497,7 @@ std::size_t LatinKeys::writeNumber(const unsigned char *digits, std::size_t coun
             pair = 11 + 2 * (at(i) * 10 + at(i + 1));
             i += 2;
         }
-        emit(weight | (pair - 1) << shift);
+        put(weight | (pair - 1) << shift);
     } while (pos < count);
     return static_cast<std::size_t>(p - out);
 }

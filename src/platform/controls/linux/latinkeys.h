@@ -10,7 +10,9 @@
 // character's weights from the collator once and writes keys from that table. A character the
 // collator treats in any other way (part of a contraction, tailored by the user's language,
 // weights that share a compressed lead byte or that its checks do not reproduce) is left to the
-// collator, with every name that holds it; so are names that are not valid UTF-8.
+// collator, with every name that holds it. A byte that is not UTF-8, between whole characters,
+// is keyed as the U+FFFD the lists read for it; other bytes that are not UTF-8 are the
+// collator's.
 
 #include <array>
 #include <cstddef>
@@ -57,7 +59,7 @@ private:
         std::array<std::uint8_t, 2> secondary{}; // in order; 0 stands for the common weight
     };
 
-    bool learn(const UCollator *collator, char16_t c, Weight &weight) const;
+    bool learn(const UCollator *collator, std::string_view text, Weight &weight) const;
     std::size_t writeNumber(const unsigned char *digits, std::size_t count, unsigned char *out,
                             SecondaryLevel &secondaries) const;
     std::size_t writeKey(std::string_view name, unsigned char *out) const;
@@ -67,6 +69,7 @@ private:
                             bool mustKey = false) const;
 
     std::array<Weight, 256> m_weights{}; // by code point
+    Weight m_replacement;                // U+FFFD, read for a byte that is not UTF-8
     std::uint8_t m_numberLead = 0; // the lead byte of numbers; 0 leaves digits to the collator
     bool m_enabled = false;
     bool m_accentsEnabled = false;
