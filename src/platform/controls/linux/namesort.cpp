@@ -2,6 +2,7 @@
 
 #include "platform/controls/linux/keywriter.h"
 #include "platform/controls/nameorder.h"
+#include "platform/controls/twothreads.h"
 #include "platform/files/namelist.h"
 
 #include <algorithm>
@@ -232,30 +233,8 @@ void sortByKeysOnTwoThreads(Entry *first, Entry *last, const unsigned char *keys
     }
     Entry *middle =
         std::partition(first, last, [&](const Entry &e) { return byte(e) < splitByte; });
-    std::exception_ptr failure;
-    std::thread helper;
-    try {
-        helper = std::thread([&] {
-            try {
-                sortByKeys(middle, last, keys, names);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error &) {
-        sortByKeys(middle, last, keys, names);
-    }
-    try {
-        sortByKeys(first, middle, keys, names);
-    } catch (...) {
-        if (helper.joinable())
-            helper.join();
-        throw;
-    }
-    if (helper.joinable())
-        helper.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    runOnTwoThreads([&] { sortByKeys(middle, last, keys, names); },
+                    [&] { sortByKeys(first, middle, keys, names); });
 }
 
 // The keys and the sorted entries of some of the rows.
@@ -333,34 +312,11 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
     std::unique_ptr<SortedPart> first;
     std::unique_ptr<SortedPart> second;
     const std::size_t half = helper && count >= twoThreadThreshold ? count / 2 : count;
-    std::exception_ptr failure;
-    std::thread worker;
-    if (half < count) {
-        try {
-            worker = std::thread([&] {
-                try {
-                    keyAndSort(*helper, bytes, rows.subspan(half), second);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
-        } catch (const std::system_error &) {
-            // No thread to be had: this one does it all.
-        }
-    }
-    if (worker.joinable()) {
-        try {
-            keyAndSort(order, bytes, rows.first(half), first);
-        } catch (...) {
-            worker.join();
-            throw;
-        }
-        worker.join();
-        if (failure)
-            std::rethrow_exception(failure);
-    } else {
+    if (half < count)
+        runOnTwoThreads([&] { keyAndSort(*helper, bytes, rows.subspan(half), second); },
+                        [&] { keyAndSort(order, bytes, rows.first(half), first); });
+    else
         keyAndSort(order, bytes, rows, first);
-    }
 
     if (!second) {
         std::size_t out = 0;

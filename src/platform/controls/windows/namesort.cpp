@@ -1,6 +1,7 @@
 #include "platform/controls/namesort.h"
 
 #include "platform/controls/nameorder.h"
+#include "platform/controls/twothreads.h"
 #include "platform/files/namelist.h"
 
 #include <algorithm>
@@ -47,35 +48,11 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
     std::vector<Keyed> first;
     std::vector<Keyed> second;
     const std::size_t half = helper && count >= twoThreadThreshold ? count / 2 : count;
-    std::exception_ptr failure;
-    std::thread worker;
-    if (half < count) {
-        try {
-            worker = std::thread([&] {
-                try {
-                    keyAndSort(*helper, half, count, second);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
-        } catch (const std::system_error &) {
-            // No thread to be had: this one does it all.
-            keyAndSort(order, 0, count, first);
-        }
-    } else {
+    if (half < count)
+        runOnTwoThreads([&] { keyAndSort(*helper, half, count, second); },
+                        [&] { keyAndSort(order, 0, half, first); });
+    else
         keyAndSort(order, 0, count, first);
-    }
-    if (worker.joinable()) {
-        try {
-            keyAndSort(order, 0, half, first);
-        } catch (...) {
-            worker.join();
-            throw;
-        }
-        worker.join();
-        if (failure)
-            std::rethrow_exception(failure);
-    }
 
     std::size_t out = 0;
     auto a = first.begin();
