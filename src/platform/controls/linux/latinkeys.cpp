@@ -220,10 +220,10 @@ private:
     std::size_t m_commons = 0;
 };
 
-// Reads the key of c alone into weight: its primary weights, then its secondary ones, the
-// counts of common weights read back into as many common weights. False when that key is not
-// of the shape this class writes, or when keys of c beside itself, a plain letter or a digit,
-// as written from what was read, are not the collator's.
+// Reads the key of the one character written text into weight: its primary weights, then its
+// secondary ones, the counts of common weights read back into as many common weights. False when
+// that key is not of the shape this class writes. (Whether keys written from it are the
+// collator's is checked by the caller, beside other characters.)
 bool LatinKeys::learn(const UCollator *collator, std::string_view text, Weight &weight) const {
     const Bytes key = collatorKey(collator, text);
     const std::size_t separator = key.find(char(LevelSeparator));
