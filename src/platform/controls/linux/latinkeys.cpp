@@ -309,45 +309,36 @@ LatinKeys::LatinKeys(const UCollator *collator) {
     if (backwards)
         return;
     const std::string plain(1, letter);
+    // Keys of text beside itself (or beside another of its kind), a plain letter and a digit, as
+    // written here, are the collator's.
+    const auto keyedBeside = [&](const std::string &text, const std::string &twice) {
+        std::vector<std::string> names{twice, plain + text, text + plain,
+                                       std::string(40, letter) + text + plain};
+        if (m_numberLead) {
+            names.push_back(text + "1");
+            names.push_back("1" + text);
+        }
+        return std::all_of(names.begin(), names.end(), [&](const std::string &name) {
+            return agreesWithCollator(collator, name, true);
+        });
+    };
     std::string accented;
     for (char16_t c = 0xA0; c <= 0xFF; ++c) {
         Weight &w = m_weights[c];
         const std::string text = utf8(c);
         if (!usable(c) || !learn(collator, text, w))
             continue;
-        std::vector<std::string> checks{text + text, plain + text, text + plain,
-                                        std::string(40, letter) + text + plain};
-        if (m_numberLead) {
-            checks.push_back(text + "1");
-            checks.push_back("1" + text);
-        }
-        for (const std::string &name : checks) {
-            if (!agreesWithCollator(collator, name, true)) {
-                w = {};
-                break;
-            }
-        }
+        if (!keyedBeside(text, text + text))
+            w = {};
         if (w.primaryLength != 0 && accented.empty() && w.secondaryCount == 2 &&
             w.secondary[0] == 0 && w.secondary[1] != 0)
             accented = text;
     }
     // A byte that is not UTF-8, alone between characters that are, reads as U+FFFD.
     const std::string invalid = "\xFF";
-    if (learn(collator, invalid, m_replacement)) {
-        std::vector<std::string> checks{plain + invalid, invalid + plain,
-                                        invalid + plain + "\xE9" + plain + "\x80",
-                                        std::string(40, letter) + invalid + plain};
-        if (m_numberLead) {
-            checks.push_back(invalid + "1");
-            checks.push_back("1" + invalid);
-        }
-        for (const std::string &name : checks) {
-            if (!agreesWithCollator(collator, name, true)) {
-                m_replacement = {};
-                break;
-            }
-        }
-    }
+    if (learn(collator, invalid, m_replacement) &&
+        !keyedBeside(invalid, invalid + plain + "\xE9" + plain + "\x80"))
+        m_replacement = {};
     m_accentsEnabled = !accented.empty();
     if (!m_accentsEnabled) {
         m_replacement = {};
