@@ -13,17 +13,12 @@
 // Failures: an operation that fails throws PlatformError (errors.h); it never returns a
 // half-done result silently.
 
+#include "platform/filedate.h"
+
 #include <cstdint>
 #include <string>
 
 namespace quervelle {
-
-// A file's last modification time: whole seconds since 1970-01-01 00:00:00 UTC (negative
-// before it), as the file system stores it.
-struct FileDate {
-    std::int64_t secondsSinceEpoch = 0;
-    friend bool operator==(const FileDate &, const FileDate &) = default;
-};
 
 // The three text boxes of the window.
 enum class TextBox { Text1, Text2, Text3 };

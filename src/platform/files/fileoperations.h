@@ -8,7 +8,7 @@
 // One implementation per system, chosen by the build: linux/fileoperations.cpp and
 // windows/fileoperations.cpp.
 
-#include "platform/platform.h"
+#include "platform/filedate.h"
 
 #include <cstdint>
 #include <string>
