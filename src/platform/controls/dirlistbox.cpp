@@ -96,28 +96,14 @@ struct DirListBox::State {
     std::string rootFor(const std::string &folder) const {
         if (const auto drive = pathtext::longestRootHolding(roots, folder, sep()))
             return roots[*drive];
-        if (folder.size() >= 3 && folder[1] == ':')
-            return folder.substr(0, 3);
-        return std::string(1, sep());
+        return pathtext::driveRootOf(folder, sep());
     }
 
     // The texts of the open rows for path under root.
     std::vector<std::string> ancestorRows() const {
         std::vector<std::string> rows{root};
-        if (!pathtext::liesUnder(path, root, sep()))
-            return rows;
-        std::size_t start = root.size();
-        while (start < path.size()) {
-            if (path[start] == sep()) {
-                ++start;
-                continue;
-            }
-            std::size_t end = path.find(sep(), start);
-            if (end == std::string::npos)
-                end = path.size();
-            rows.push_back(path.substr(start, end - start));
-            start = end;
-        }
+        for (std::string &name : pathtext::namesBelow(path, root, sep()))
+            rows.push_back(std::move(name));
         return rows;
     }
 

@@ -82,15 +82,13 @@ void FileListBox::setFileName(const std::string &given) {
     std::string text = given;
     if (!pathtext::isAbsolutePath(text))
         text = pathtext::join(m_state->path, given, separator);
-    const std::size_t lastSeparator = text.find_last_of(separator);
     const int status = folderStatus(text);
     if (status == 0) {
         load(text);
         return;
     }
-    const bool atRoot = lastSeparator == 0 || (lastSeparator == 2 && text[1] == ':');
-    const std::string folder = text.substr(0, atRoot ? lastSeparator + 1 : lastSeparator);
-    const std::string name = text.substr(lastSeparator + 1);
+    const std::string folder = pathtext::parentOf(text, separator);
+    const std::string name(pathtext::nameOf(text, separator));
     // Something other than a folder (a file, a dangling link) in a folder that exists.
     if (meansNoFolder(status) && !name.empty() && entryExists(text) && folderStatus(folder) == 0) {
         load(folder);

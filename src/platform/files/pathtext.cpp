@@ -72,6 +72,36 @@ std::string parentOf(std::string_view path, char separator) {
     return std::string(path.substr(0, last));
 }
 
+std::string_view nameOf(std::string_view path, char separator) {
+    const std::size_t last = path.find_last_of(separator);
+    return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
+std::string driveRootOf(std::string_view path, char separator) {
+    if (separator == '\\' && path.size() >= 2 && isLetter(path[0]) && path[1] == ':')
+        return std::string{path[0], ':', '\\'};
+    return std::string(1, separator);
+}
+
+std::vector<std::string> namesBelow(std::string_view path, std::string_view root, char separator) {
+    std::vector<std::string> names;
+    if (!liesUnder(path, root, separator))
+        return names;
+    std::size_t start = root.size();
+    while (start < path.size()) {
+        if (path[start] == separator) {
+            ++start;
+            continue;
+        }
+        std::size_t end = path.find(separator, start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        names.emplace_back(path.substr(start, end - start));
+        start = end;
+    }
+    return names;
+}
+
 bool liesUnder(std::string_view path, std::string_view root, char separator) {
     if (root.empty() || path.substr(0, root.size()) != root)
         return false;

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quervelle::pathtext {
 
@@ -45,6 +46,18 @@ std::string join(std::string_view folder, std::string_view name, char separator)
 
 // The folder that holds path, or path itself for a drive root or a bare name.
 std::string parentOf(std::string_view path, char separator);
+
+// The last name of path: what follows its last separator (empty when it ends with one), or the
+// whole text when it has none.
+std::string_view nameOf(std::string_view path, char separator);
+
+// The root of the drive path begins on where no drive known holds it: with '\\' "X:\\" for a
+// path that begins with a letter and a colon, else the separator alone.
+std::string driveRootOf(std::string_view path, char separator);
+
+// The names of the folders from root down to path, in order ("/home/anne" under "/" gives
+// "home", "anne"); none when path is root or does not lie under it.
+std::vector<std::string> namesBelow(std::string_view path, std::string_view root, char separator);
 
 // True when path is root itself or lies inside it, component by component: "/home" holds
 // "/home/x", not "/homework". Both texts as given (normalize first where needed).

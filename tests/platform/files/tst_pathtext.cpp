@@ -20,6 +20,12 @@ private slots:
     void join();
     void driveHolding_data();
     void driveHolding();
+    void nameOf_data();
+    void nameOf();
+    void driveRootOf_data();
+    void driveRootOf();
+    void namesBelow_data();
+    void namesBelow();
 };
 
 void TestPathText::normalizedAndParent_data() {
@@ -152,6 +158,86 @@ void TestPathText::driveHolding() {
                          : std::vector<std::string>{"", "", "", "C:\\", "D:\\"};
     const auto found = pathtext::longestRootHolding(roots, path.toStdString(), separator);
     QCOMPARE(found ? static_cast<int>(*found) : -1, drive);
+}
+
+void TestPathText::nameOf_data() {
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("name");
+
+    QTest::newRow("file in a folder") << '/' << QByteArray("/home/a.txt") << QByteArray("a.txt");
+    QTest::newRow("in the root") << '/' << QByteArray("/a") << QByteArray("a");
+    QTest::newRow("a bare name") << '/' << QByteArray("a.txt") << QByteArray("a.txt");
+    QTest::newRow("ends with a separator") << '/' << QByteArray("/home/") << QByteArray("");
+    QTest::newRow("a backslash is part of a linux name")
+        << '/' << QByteArray("/x/a\\b") << QByteArray("a\\b");
+    QTest::newRow("windows") << '\\' << QByteArray("C:\\x\\y.txt") << QByteArray("y.txt");
+    QTest::newRow("windows root") << '\\' << QByteArray("C:\\") << QByteArray("");
+}
+
+void TestPathText::nameOf() {
+    QFETCH(char, separator);
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, name);
+    const std::string text = path.toStdString();
+    QCOMPARE(QByteArray::fromStdString(std::string(pathtext::nameOf(text, separator))), name);
+}
+
+void TestPathText::driveRootOf_data() {
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("root");
+
+    QTest::newRow("linux") << '/' << QByteArray("/media/x") << QByteArray("/");
+    QTest::newRow("a colon is part of a linux name")
+        << '/' << QByteArray("C:/x") << QByteArray("/");
+    QTest::newRow("windows letter") << '\\' << QByteArray("d:\\Temp") << QByteArray("d:\\");
+    QTest::newRow("windows letter alone") << '\\' << QByteArray("E:") << QByteArray("E:\\");
+    QTest::newRow("windows network path")
+        << '\\' << QByteArray("\\\\host\\share") << QByteArray("\\");
+}
+
+void TestPathText::driveRootOf() {
+    QFETCH(char, separator);
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, root);
+    QCOMPARE(QByteArray::fromStdString(pathtext::driveRootOf(path.toStdString(), separator)), root);
+}
+
+void TestPathText::namesBelow_data() {
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("root");
+    QTest::addColumn<QByteArrayList>("names");
+
+    QTest::newRow("two down from /")
+        << '/' << QByteArray("/home/anne") << QByteArray("/") << QByteArrayList{"home", "anne"};
+    QTest::newRow("the root itself")
+        << '/' << QByteArray("/") << QByteArray("/") << QByteArrayList{};
+    QTest::newRow("under a mount path") << '/' << QByteArray("/media/usb/photos")
+                                        << QByteArray("/media/usb") << QByteArrayList{"photos"};
+    QTest::newRow("a name that only starts like the root")
+        << '/' << QByteArray("/homework") << QByteArray("/home") << QByteArrayList{};
+    QTest::newRow("repeated separators make no empty name")
+        << '/' << QByteArray("/a//b") << QByteArray("/") << QByteArrayList{"a", "b"};
+    QTest::newRow("spaces and wildcards are plain bytes")
+        << '/' << QByteArray("/a b/*") << QByteArray("/") << QByteArrayList{"a b", "*"};
+    QTest::newRow("windows") << '\\' << QByteArray("C:\\Temp\\a") << QByteArray("C:\\")
+                             << QByteArrayList{"Temp", "a"};
+    QTest::newRow("windows other drive")
+        << '\\' << QByteArray("D:\\Temp") << QByteArray("C:\\") << QByteArrayList{};
+}
+
+void TestPathText::namesBelow() {
+    QFETCH(char, separator);
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, root);
+    QFETCH(QByteArrayList, names);
+    QByteArrayList found;
+    for (const std::string &name :
+         pathtext::namesBelow(path.toStdString(), root.toStdString(), separator))
+        found << QByteArray::fromStdString(name);
+    QCOMPARE(found, names);
 }
 
 QTEST_GUILESS_MAIN(TestPathText)
