@@ -32,34 +32,35 @@ bool dirPathIsRoot(RootSet rootSet, const std::function<std::string()> &readDirP
 // File1.Path and the name, with the separator between them unless the folder is a root of the set.
 std::string joinPath(std::string_view filePath, std::string_view name, bool atRoot, char separator);
 
-// Rule 1, pure: the root test is made on Dir1.Path (through readDirPath, once per text of the
-// set); the text that is joined is File1.Path.
+// The full path, pure: the root test is made on Dir1.Path (through readDirPath, once per text of
+// the set); the text that is joined is File1.Path.
 std::string composeFullPath(RootSet rootSet, const std::function<std::string()> &readDirPath,
                             std::string_view filePath, std::string_view name, char separator);
 
-// Rule 1 over the controls, for the selected file: Dir1.Path once per text of the set, then
+// The full path over the controls, for the selected file: Dir1.Path once per text of the set, then
 // File1.Path, then File1.FileName.
 std::string composeSelectedFilePath(Platform &platform, RootSet rootSet);
 
-// Rule 1 over the controls, with a name of the caller's (the typed folder name): Dir1.Path once
-// per text of the set, then File1.Path.
+// The full path over the controls, with a name of the caller's (the typed folder name): Dir1.Path
+// once per text of the set, then File1.Path.
 std::string composeFullPath(Platform &platform, RootSet rootSet, std::string_view name);
 
 // ListIndex + 1 in 16-bit signed arithmetic; OverflowError when it does not fit.
 std::int16_t nextListIndex(std::int16_t listIndex);
 
-// Rule 2: the last drive of the list is taken as the CD-ROM drive. OverflowError at 32767.
+// Write protection: the last drive of the list is taken as the CD-ROM drive. OverflowError at
+// 32767.
 bool isWriteProtectedDrive(std::int16_t listIndex, std::int16_t listCount);
 // Reads Drive1.ListIndex, adds one (the overflow comes before anything else is read), then
 // Drive1.ListCount.
 bool isWriteProtectedDrive(Platform &platform);
 
-// Rule 3: neither the last drive nor the first. Both comparisons are always made.
+// File details: neither the last drive nor the first. Both comparisons are always made.
 bool mayShowDetails(std::int16_t listIndex, std::int16_t listCount);
 // Reads Drive1.ListIndex, adds one, reads Drive1.ListCount, then Drive1.ListIndex again.
 bool mayShowDetails(Platform &platform);
 
-// Rule 4: "*" followed by the typed text, unchanged.
+// The filter pattern: "*" followed by the typed text, unchanged.
 std::string filterPattern(std::string_view typed);
 
 } // namespace quervelle

@@ -23,7 +23,7 @@ const QByteArray ConfirmRemove = "MsgBox(supprimer le dossier ?,49,Confirmation)
 const QByteArray NotEmpty = "MsgBox(Le répertoire désigné n'est pas vide !,48,Erreur)";
 const QByteArray AskName = "InputBox(Entrez le nom du dossier que vous voulez créer.,Précision)";
 
-// Rule 1 reading Dir1.Path once per text of the root set, then File1.
+// The full path reading Dir1.Path once per text of the root set, then File1.
 QByteArrayList composeReads(int rootTexts, bool readsName) {
     QByteArrayList reads(rootTexts, "Dir1.Path?");
     reads << "File1.Path?";
@@ -35,14 +35,14 @@ const QByteArrayList WriteFileReads = composeReads(2, true);
 const QByteArrayList WriteNameReads = composeReads(2, false);
 const QByteArrayList RunReads = composeReads(3, true);
 
-// A drive slot and what Rule 2 makes of it.
+// A drive slot and what the write protection makes of it.
 struct Slot {
     const char *name;
     int listIndex;
     int listCount;
-    const char *rule2; // "writable", "protected" or "overflow"
+    const char *access; // "writable", "protected" or "overflow"
     QByteArrayList reads() const {
-        if (QByteArray(rule2) == "overflow")
+        if (QByteArray(access) == "overflow")
             return {"Drive1.ListIndex?"};
         return {"Drive1.ListIndex?", "Drive1.ListCount?"};
     }
@@ -72,7 +72,7 @@ void addRow(const QByteArray &rowName, const QByteArray &folder, const QByteArra
             const QByteArrayList &typed, const QList<int> &answers, const Slot &slot,
             int fileListCount, const QByteArrayList &calls, const QByteArray &entry,
             const QByteArray &reply) {
-    const QByteArray error = QByteArray(slot.rule2) == "overflow" ? "overflow" : "";
+    const QByteArray error = QByteArray(slot.access) == "overflow" ? "overflow" : "";
     QTest::newRow(rowName.constData())
         << folder << name << typed << answers << slot.listIndex << slot.listCount << fileListCount
         << calls << entry << reply << error;
@@ -151,10 +151,10 @@ void TestCommands::deleteFile_data() {
             QByteArrayList{"File1.FileName?", ConfirmDelete} + WriteFileReads + slot.reads();
         QList<int> answers{AnswerOk};
         QByteArray reply = "empty";
-        if (QByteArray(slot.rule2) == "writable") {
+        if (QByteArray(slot.access) == "writable") {
             calls << "killFile(C:\\Temp\\a.txt)"
                   << "File1.Refresh";
-        } else if (QByteArray(slot.rule2) == "protected") {
+        } else if (QByteArray(slot.access) == "protected") {
             calls << ReadOnly;
             answers << AnswerOk;
             reply = "1";
@@ -183,10 +183,10 @@ void TestCommands::createFolder_data() {
         QByteArrayList calls = QByteArrayList{AskName} + WriteNameReads + slot.reads();
         QList<int> answers;
         QByteArray reply = "empty";
-        if (QByteArray(slot.rule2) == "writable") {
+        if (QByteArray(slot.access) == "writable") {
             calls << "makeDir(C:\\Temp\\Nouveau)"
                   << "Dir1.Refresh";
-        } else if (QByteArray(slot.rule2) == "protected") {
+        } else if (QByteArray(slot.access) == "protected") {
             calls << ReadOnly;
             answers << AnswerOk;
             reply = "1";
@@ -230,7 +230,7 @@ void TestCommands::runFile_data() {
     };
     // No drive test: every slot runs, the overflowing one included.
     for (Slot slot : Slots) {
-        slot.rule2 = "writable";
+        slot.access = "writable";
         addRow("any drive runs, " + QByteArray(slot.name), temp, "prog.exe", {}, {}, slot, 1,
                started("C:\\Temp\\prog.exe"), "empty", "empty");
     }
@@ -255,14 +255,14 @@ void TestCommands::removeFolder_data() {
         QByteArrayList calls = checked + slot.reads();
         QList<int> answers{AnswerOk};
         QByteArray reply = "empty";
-        if (QByteArray(slot.rule2) == "writable") {
+        if (QByteArray(slot.access) == "writable") {
             // The directory list gives way to the parent, its Change moves the file list there.
             calls << "removeDir(C:\\Temp\\Ancien)"
                   << "Dir1.Refresh"
                   << "Dir1.Path?"
                   << "File1.FileName=C:\\Temp"
                   << "File1.Refresh";
-        } else if (QByteArray(slot.rule2) == "protected") {
+        } else if (QByteArray(slot.access) == "protected") {
             calls << ReadOnly;
             answers << AnswerOk;
             reply = "1";
