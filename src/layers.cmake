@@ -107,6 +107,7 @@ set(QUERVELLE_window_SOURCES
   window/accessibleinterfaces.h
   window/application.cpp
   window/application.h
+  window/design.h
   window/fonts.cpp
   window/fonts.h
   window/quervelle.cpp

@@ -13,6 +13,7 @@
 #include "platform/qtplatform.h"
 #include "window/accessibility.h"
 #include "window/accessibleinterfaces.h"
+#include "window/design.h"
 #include "window/fonts.h"
 #include "window/wiring.h"
 
@@ -27,14 +28,7 @@ namespace quervelle {
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
-constexpr int ClientWidthTwips = 6915;
-constexpr int ClientHeightTwips = 3930;
-
-// Twips to pixels at 96 dots per inch, to the nearest pixel (3550 twips is 236.67 pixels).
-constexpr int pixels(int twips) {
-    return (2 * twips + TwipsPerPixel) / (2 * TwipsPerPixel);
-}
+using design::pixels;
 
 enum class Kind { DirList, FileList, DriveList, TextBox, Button, Label };
 enum class Look { Plain, PatternBox, TitleLabel, DateLabel, SizeLabel };
@@ -42,28 +36,28 @@ enum class Look { Plain, PatternBox, TitleLabel, DateLabel, SizeLabel };
 struct Design {
     const char *name;
     Kind kind;
-    const char *caption;          // UTF-8; for lists the accessible name; boxes take their label's
-    int left, top, width, height; // twips
+    const char *caption; // UTF-8; for lists the accessible name; boxes take their label's
+    design::Place place;
     Look look = Look::Plain;
 };
 
 // The controls in tab order.
 constexpr std::array<Design, 15> DesignTable{{
-    {"Dir1", Kind::DirList, "Dossiers", 240, 960, 2415, 2340},
-    {"File1", Kind::FileList, "Fichiers", 3000, 960, 2175, 1845},
-    {"Drive1", Kind::DriveList, "Lecteurs", 3000, 3000, 2175, 315},
-    {"Text1", Kind::TextBox, "", 1560, 240, 2415, 375, Look::PatternBox},
-    {"Command1", Kind::Button, "Fermer", 5640, 240, 1095, 375},
-    {"Command2", Kind::Button, "OK", 4080, 240, 495, 375},
-    {"Label1", Kind::Label, "Fichier:", 480, 315, 975, 255, Look::TitleLabel},
-    {"Text2", Kind::TextBox, "", 1080, 3550, 1575, 285},
-    {"Label2", Kind::Label, "A été créé le:", 120, 3600, 975, 255, Look::DateLabel},
-    {"Text3", Kind::TextBox, "", 3480, 3550, 1695, 285},
-    {"Label3", Kind::Label, "Taille:", 3000, 3600, 495, 255, Look::SizeLabel},
-    {"Command3", Kind::Button, "Kill", 5640, 2040, 1095, 375},
-    {"Command4", Kind::Button, "Créer dossier", 5640, 840, 1095, 375},
-    {"Command5", Kind::Button, "Exécuter", 5640, 2640, 1095, 375},
-    {"Command6", Kind::Button, "RmDir", 5640, 1440, 1095, 375},
+    {"Dir1", Kind::DirList, "Dossiers", design::Dir1},
+    {"File1", Kind::FileList, "Fichiers", design::File1},
+    {"Drive1", Kind::DriveList, "Lecteurs", design::Drive1},
+    {"Text1", Kind::TextBox, "", design::Text1, Look::PatternBox},
+    {"Command1", Kind::Button, "Fermer", design::Command1},
+    {"Command2", Kind::Button, "OK", design::Command2},
+    {"Label1", Kind::Label, "Fichier:", design::Label1, Look::TitleLabel},
+    {"Text2", Kind::TextBox, "", design::Text2},
+    {"Label2", Kind::Label, "A été créé le:", design::Label2, Look::DateLabel},
+    {"Text3", Kind::TextBox, "", design::Text3},
+    {"Label3", Kind::Label, "Taille:", design::Label3, Look::SizeLabel},
+    {"Command3", Kind::Button, "Kill", design::Command3},
+    {"Command4", Kind::Button, "Créer dossier", design::Command4},
+    {"Command5", Kind::Button, "Exécuter", design::Command5},
+    {"Command6", Kind::Button, "RmDir", design::Command6},
 }};
 
 QWidget *makeControl(const Design &d, QWidget *parent) {
@@ -103,7 +97,8 @@ QWidget *makeControl(const Design &d, QWidget *parent) {
     }
     w->setObjectName(QString::fromLatin1(d.name));
     w->setAccessibleName(caption);
-    w->setGeometry(pixels(d.left), pixels(d.top), pixels(d.width), pixels(d.height));
+    w->setGeometry(pixels(d.place.left), pixels(d.place.top), pixels(d.place.width),
+                   pixels(d.place.height));
 
     switch (d.look) {
     case Look::Plain:
@@ -161,7 +156,7 @@ Quervelle::Quervelle(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<StartList
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(pixels(ClientWidthTwips), pixels(ClientHeightTwips));
+    setFixedSize(pixels(design::ClientWidth), pixels(design::ClientHeight));
     setFont(designFont(8, false));
     m_background = QImage(QStringLiteral(":/quervelle/background.bmp"));
 

@@ -1,10 +1,11 @@
-// The window as designed: its size, every control's place, caption, font, colour and tab
-// order, against the design table typed in below (twips, as the window was drawn), and the
-// background painted unscaled under transparent labels.
+// The window as designed: its size, every control's place (the design places of
+// window/design.h, in twips, as the window was drawn), caption, font, colour and tab order
+// against the table below, and the background painted unscaled under transparent labels.
 
 #include "platform/controls/dirlistbox.h"
 #include "platform/controls/drivelistbox.h"
 #include "platform/controls/filelistbox.h"
+#include "window/design.h"
 #include "window/quervelle.h"
 
 #include "support/dialogscript.h"
@@ -33,29 +34,29 @@ namespace {
 struct DesignRow {
     const char *name;
     const char *className;
-    const char *caption;          // for lists: the accessible name; boxes are named by their label
-    int left, top, width, height; // twips
+    const char *caption; // for lists: the accessible name; boxes are named by their label
+    design::Place place;
     int pointSize;
     bool bold;
 };
 
 // The design of the window, in tab order.
 const DesignRow Design[] = {
-    {"Dir1", "quervelle::DirListBox", "Dossiers", 240, 960, 2415, 2340, 8, false},
-    {"File1", "quervelle::FileListBox", "Fichiers", 3000, 960, 2175, 1845, 8, false},
-    {"Drive1", "quervelle::DriveListBox", "Lecteurs", 3000, 3000, 2175, 315, 8, false},
-    {"Text1", "QLineEdit", "", 1560, 240, 2415, 375, 12, false},
-    {"Command1", "QPushButton", "Fermer", 5640, 240, 1095, 375, 8, false},
-    {"Command2", "QPushButton", "OK", 4080, 240, 495, 375, 8, false},
-    {"Label1", "QLabel", "Fichier:", 480, 315, 975, 255, 12, true},
-    {"Text2", "QLineEdit", "", 1080, 3550, 1575, 285, 8, false},
-    {"Label2", "QLabel", "A été créé le:", 120, 3600, 975, 255, 8, false},
-    {"Text3", "QLineEdit", "", 3480, 3550, 1695, 285, 8, false},
-    {"Label3", "QLabel", "Taille:", 3000, 3600, 495, 255, 8, false},
-    {"Command3", "QPushButton", "Kill", 5640, 2040, 1095, 375, 8, false},
-    {"Command4", "QPushButton", "Créer dossier", 5640, 840, 1095, 375, 8, false},
-    {"Command5", "QPushButton", "Exécuter", 5640, 2640, 1095, 375, 8, false},
-    {"Command6", "QPushButton", "RmDir", 5640, 1440, 1095, 375, 8, false},
+    {"Dir1", "quervelle::DirListBox", "Dossiers", design::Dir1, 8, false},
+    {"File1", "quervelle::FileListBox", "Fichiers", design::File1, 8, false},
+    {"Drive1", "quervelle::DriveListBox", "Lecteurs", design::Drive1, 8, false},
+    {"Text1", "QLineEdit", "", design::Text1, 12, false},
+    {"Command1", "QPushButton", "Fermer", design::Command1, 8, false},
+    {"Command2", "QPushButton", "OK", design::Command2, 8, false},
+    {"Label1", "QLabel", "Fichier:", design::Label1, 12, true},
+    {"Text2", "QLineEdit", "", design::Text2, 8, false},
+    {"Label2", "QLabel", "A été créé le:", design::Label2, 8, false},
+    {"Text3", "QLineEdit", "", design::Text3, 8, false},
+    {"Label3", "QLabel", "Taille:", design::Label3, 8, false},
+    {"Command3", "QPushButton", "Kill", design::Command3, 8, false},
+    {"Command4", "QPushButton", "Créer dossier", design::Command4, 8, false},
+    {"Command5", "QPushButton", "Exécuter", design::Command5, 8, false},
+    {"Command6", "QPushButton", "RmDir", design::Command6, 8, false},
 };
 
 int px(int twips) {
@@ -138,7 +139,7 @@ void TestLayout::cleanup() {
 
 void TestLayout::clientArea() {
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Quervelle de fichiers"));
-    QCOMPARE(m_window->size(), QSize(px(6915), px(3930)));
+    QCOMPARE(m_window->size(), QSize(px(design::ClientWidth), px(design::ClientHeight)));
     QCOMPARE(m_window->size(), QSize(461, 262));
     QCOMPARE(m_window->minimumSize(), m_window->maximumSize()); // fixed size
     QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -158,7 +159,8 @@ void TestLayout::control() {
     QWidget *w = child(d.name);
     QVERIFY2(w, d.name);
     QCOMPARE(QString::fromLatin1(w->metaObject()->className()), QString::fromLatin1(d.className));
-    QCOMPARE(w->geometry(), QRect(px(d.left), px(d.top), px(d.width), px(d.height)));
+    QCOMPARE(w->geometry(),
+             QRect(px(d.place.left), px(d.place.top), px(d.place.width), px(d.place.height)));
 
     const QString caption = QString::fromUtf8(d.caption);
     QCOMPARE(w->accessibleName(), caption);

@@ -5,6 +5,7 @@
 // Linux root, last of the list), and E:, which the test links to a folder of its own, so that
 // the list reads c:, e:, z:.
 
+#include "support/designpoints.h"
 #include "support/wine/winesession.h"
 #include "support/xvfb.h"
 
@@ -25,20 +26,12 @@ namespace {
 
 const QString Title = QStringLiteral("Quervelle de fichiers");
 
-// The controls the tests use, at their design places (twips, 15 to a pixel at 96 dpi).
-struct Control {
-    int left, top, width, height;
-    QPoint centre() const { return QPoint(left + width / 2, top + height / 2) / 15; }
-    QPoint firstRow() const { return QPoint(left / 15 + 40, top / 15 + 8); }
-};
-const Control Dir1{240, 960, 2415, 2340};
-const Control File1{3000, 960, 2175, 1845};
-const Control Drive1{3000, 3000, 2175, 315};
-const Control Text1{1560, 240, 2415, 375};
-const Control Fermer{5640, 240, 1095, 375};
-const QMap<QString, Control> Buttons = {{QStringLiteral("Kill"), {5640, 2040, 1095, 375}},
-                                        {QStringLiteral("Créer dossier"), {5640, 840, 1095, 375}},
-                                        {QStringLiteral("Exécuter"), {5640, 2640, 1095, 375}}};
+// The buttons the tests press, at their design places.
+namespace design = quervelle::design;
+using design::Place;
+const QMap<QString, Place> Buttons = {{QStringLiteral("Kill"), design::Command3},
+                                      {QStringLiteral("Créer dossier"), design::Command4},
+                                      {QStringLiteral("Exécuter"), design::Command5}};
 
 // A box expected: its title, its message (empty: not read, as for the input box), what is
 // typed into it, and the key that answers it.
@@ -154,7 +147,7 @@ void TestWineProgram::closeByFermer() {
     QTest::qWait(500); // a box the last action would bring has come by now
     const QStringList titles = m_user.visibleWindows().values();
     QVERIFY2(titles == QStringList{Title}, qPrintable(titles.join(QStringLiteral(" | "))));
-    QVERIFY(m_user.click(m_window, Fermer.centre()));
+    QVERIFY(m_user.click(m_window, centre(design::Command1)));
     QVERIFY2(m_program.waitForFinished(30000), "the program went on after Fermer");
     QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program.exitCode(), 0);
@@ -292,23 +285,23 @@ void TestWineProgram::commands() {
 
     QVERIFY2(startProgram(start), "no window titled \"Quervelle de fichiers\"");
     if (drivesDown > 0) {
-        QVERIFY(m_user.click(m_window, Drive1.centre())); // opens the list, read afresh
+        QVERIFY(m_user.click(m_window, centre(design::Drive1))); // opens the list, read afresh
         QVERIFY(m_user.key(QStringLiteral("Escape")));
         for (int i = 0; i < drivesDown; ++i)
             QVERIFY(m_user.key(QStringLiteral("Down")));
     }
     if (openFirstFolder) {
-        QVERIFY(m_user.click(m_window, Dir1.firstRow())); // the root, highlighted
+        QVERIFY(m_user.click(m_window, firstRow(design::Dir1))); // the root, highlighted
         QVERIFY(m_user.key(QStringLiteral("Down")));
         QVERIFY(m_user.key(QStringLiteral("Return")));
     }
     if (!pattern.isEmpty()) {
-        QVERIFY(m_user.click(m_window, Text1.centre()));
+        QVERIFY(m_user.click(m_window, centre(design::Text1)));
         QVERIFY(m_user.type(pattern));
         QVERIFY(m_user.key(QStringLiteral("Return")));
-        QVERIFY(m_user.click(m_window, File1.firstRow()));
+        QVERIFY(m_user.click(m_window, firstRow(design::File1)));
     }
-    QVERIFY(m_user.click(m_window, Buttons.value(button).centre()));
+    QVERIFY(m_user.click(m_window, centre(Buttons.value(button))));
     for (const Box &box : boxes) {
         const QString id = m_user.waitForWindow(box.title, 30000, m_window);
         QVERIFY2(!id.isEmpty(), qPrintable(QStringLiteral("no box titled ") + box.title));
