@@ -1,10 +1,16 @@
 // The built program as a user starts it, on a private X server: its window appears with its
 // title, its fixed size (doubled at a scale factor of 2) and its one icon, and closing it through
-// the frame (the window manager's close request) ends the program normally.
+// the frame (the window manager's close request) ends the program normally. Then the program used
+// through its window with the mouse (xdotool): a file of the start folder clicked and
+// "Exécuter" pressed starts exactly that file; "Fermer" ends the program. The same test runs on
+// the optimized program users run (CTest's e2e_program_release).
 
+#include "support/designpoints.h"
 #include "support/xvfb.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -66,6 +72,70 @@ bool sendCloseRequest(const QString &display, xcb_window_t window) {
     return true;
 }
 
+// The program started from folder on display, as a user starts it: the line of xwininfo naming
+// its window once there is one; empty, with why in error, when none came.
+QString startShown(QProcess &program, const QString &folder, const QString &display,
+                   const QString &scale, QString &error) {
+    const QString executable = qEnvironmentVariable("QUERVELLE_EXECUTABLE");
+    if (!QFile::exists(executable)) {
+        error = QStringLiteral("no built program at \"%1\" (QUERVELLE_EXECUTABLE)").arg(executable);
+        return {};
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(executable, {});
+    if (!program.waitForStarted()) {
+        error = program.errorString();
+        return {};
+    }
+    QString line;
+    const QDeadlineTimer deadline(60000);
+    while ((line = windowLine(display)).isEmpty() && !deadline.hasExpired() &&
+           program.state() == QProcess::Running)
+        QThread::msleep(100);
+    if (line.isEmpty())
+        error = QStringLiteral("no window titled \"Quervelle de fichiers\" appeared");
+    return line;
+}
+
+// The X window exists from its creation on; the user sees it once it is mapped.
+bool waitUntilViewable(const QString &id, const QString &display) {
+    auto viewable = [&] {
+        return runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}, display)
+            .contains(QStringLiteral("Map State: IsViewable"));
+    };
+    const QDeadlineTimer deadline(60000);
+    while (!viewable() && !deadline.hasExpired())
+        QThread::msleep(100);
+    return viewable();
+}
+
+// A click of the user's mouse at a point of the window, in its own pixels.
+bool click(const QString &id, QPoint at, const QString &display) {
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral("xdotool"),
+               {QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
+                id, QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+                QStringLiteral("1")});
+    return tool.waitForFinished(30000) && tool.exitStatus() == QProcess::NormalExit &&
+           tool.exitCode() == 0;
+}
+
+bool waitForFile(const QString &path, int ms) {
+    const QDeadlineTimer deadline(ms);
+    while (!QFile::exists(path) && !deadline.hasExpired())
+        QThread::msleep(100);
+    return QFile::exists(path);
+}
+
 } // namespace
 
 class TestProgram : public QObject {
@@ -74,6 +144,8 @@ class TestProgram : public QObject {
 private slots:
     void window_data();
     void window();
+    void runThroughWindow_data();
+    void runThroughWindow();
 };
 
 void TestProgram::window_data() {
@@ -86,30 +158,14 @@ void TestProgram::window_data() {
 void TestProgram::window() {
     QFETCH(QString, scale);
     QFETCH(QSize, devicePixels);
-    const QString executable = qEnvironmentVariable("QUERVELLE_EXECUTABLE");
-    QVERIFY2(QFile::exists(executable), "QUERVELLE_EXECUTABLE names no built program");
-
     quervelle::test::XvfbServer server;
     QVERIFY2(server.start(), qPrintable(server.error()));
 
     QTemporaryDir startFolder;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.insert(QStringLiteral("DISPLAY"), server.display());
-    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(startFolder.path());
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(executable, {});
-    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
-
-    QString line;
-    const QDeadlineTimer deadline(60000);
-    while ((line = windowLine(server.display())).isEmpty() && !deadline.hasExpired() &&
-           program.state() == QProcess::Running)
-        QThread::msleep(100);
-    QVERIFY2(!line.isEmpty(), "no window titled \"Quervelle de fichiers\" appeared");
+    QString error;
+    const QString line = startShown(program, startFolder.path(), server.display(), scale, error);
+    QVERIFY2(!line.isEmpty(), qPrintable(error));
 
     // "0x400007 "Quervelle de fichiers": ("quervelle" "quervelle")  461x262+0+0  +0+0"
     const QRegularExpressionMatch m =
@@ -117,14 +173,7 @@ void TestProgram::window() {
     QVERIFY2(m.hasMatch(), qPrintable(line));
     QCOMPARE(QSize(m.captured(2).toInt(), m.captured(3).toInt()), devicePixels);
     const QString id = m.captured(1);
-    // The X window exists from its creation on; the user sees it once it is mapped.
-    auto viewable = [&] {
-        return runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}, server.display())
-            .contains(QStringLiteral("Map State: IsViewable"));
-    };
-    while (!viewable() && !deadline.hasExpired())
-        QThread::msleep(100);
-    QVERIFY2(viewable(), "the window was never shown");
+    QVERIFY2(waitUntilViewable(id, server.display()), "the window was never shown");
 
     const QString props =
         runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id}, server.display());
@@ -149,6 +198,50 @@ void TestProgram::window() {
     }
     QVERIFY2(program.state() == QProcess::NotRunning,
              "the program went on after its window was closed");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+void TestProgram::runThroughWindow_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a plain name") << QStringLiteral("lance.sh");
+    QTest::newRow("a name with spaces and a star") << QStringLiteral("mon *programme.sh");
+}
+
+void TestProgram::runThroughWindow() {
+    QFETCH(QString, name);
+    quervelle::test::XvfbServer server;
+    QVERIFY2(server.start(), qPrintable(server.error()));
+
+    // The only file of the start folder, so the first of the file list: a program that writes
+    // the path it was started by.
+    QTemporaryDir startFolder;
+    const QString started = startFolder.filePath(QStringLiteral("started"));
+    QFile script(startFolder.filePath(name));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$0\" > '" + started.toUtf8() + "'\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+
+    QProcess program;
+    QString error;
+    const QString line = startShown(program, startFolder.path(), server.display(), "1", error);
+    QVERIFY2(!line.isEmpty(), qPrintable(error));
+    const QString id = line.section(u' ', 0, 0);
+    QVERIFY2(waitUntilViewable(id, server.display()), "the window was never shown");
+
+    using namespace quervelle;
+    QVERIFY(click(id, test::firstRow(design::File1), server.display()));
+    QVERIFY(click(id, test::centre(design::Command5), server.display())); // Exécuter
+    QVERIFY2(waitForFile(started, 30000), "the file clicked was not started");
+    QFile mark(started);
+    QVERIFY(mark.open(QIODevice::ReadOnly));
+    // Exactly that file, by its whole path, never a part of its name.
+    QCOMPARE(QString::fromUtf8(mark.readAll()).trimmed(),
+             QFileInfo(startFolder.path()).canonicalFilePath() + u'/' + name);
+
+    QVERIFY(click(id, test::centre(design::Command1), server.display())); // Fermer
+    QVERIFY2(program.waitForFinished(30000), "the program went on after Fermer");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 }
