@@ -3,6 +3,7 @@
 
 #include "platform/files/errors.h"
 #include "platform/files/fileoperations.h"
+#include "platform/platform.h"
 
 #include "support/fsfixture.h"
 
