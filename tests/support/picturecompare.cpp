@@ -6,6 +6,28 @@
 
 namespace quervelle::test {
 
+QList<QRect> bluePictures(const QImage &shot, QRect area) {
+    QList<QRect> pictures;
+    bool inside = false;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        QRect row;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.blue() > c.red() + 40)
+                row |= QRect(x, y, 1, 1);
+        }
+        if (row.isNull()) {
+            inside = false;
+        } else if (inside) {
+            pictures.last() |= row;
+        } else {
+            pictures.append(row);
+            inside = true;
+        }
+    }
+    return pictures;
+}
+
 PictureDifference comparePictures(const QImage &shown, const QImage &reference, int tolerance) {
     PictureDifference result;
     result.sameSize = shown.size() == reference.size();

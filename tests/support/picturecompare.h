@@ -4,6 +4,7 @@
 // shows where they differ.
 
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -15,6 +16,10 @@ struct PictureDifference {
     QRect where;       // the smallest rectangle holding them
     QImage picture;    // the reference dimmed, with the differing pixels in red
 };
+
+// The pictures drawn in blue inside area of a screenshot, one rectangle for each run of pixel
+// rows that hold some, top to bottom: the folder pictures of a column of the folder list.
+QList<QRect> bluePictures(const QImage &shot, QRect area);
 
 // A pixel differs when one of its channels is more than `tolerance` apart (0 to 255).
 PictureDifference comparePictures(const QImage &shown, const QImage &reference, int tolerance);

@@ -33,6 +33,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -121,6 +122,7 @@ private slots:
     void failingSystem();
     void unreadableDetails_data();
     void unreadableDetails();
+    void listingWithoutDescriptors();
 
 private:
     // The drive the rows act on, holding dossier/fichier and the empty folder dossier/vide.
@@ -484,6 +486,41 @@ void TestSafetyFileSystems::unreadableDetails() {
     QVERIFY(stack.takeErrors().empty());
     QCOMPARE(stack.text(2).text(), firstDate);
     QCOMPARE(stack.text(3).text(), QStringLiteral("5"));
+    QVERIFY(stack.scriptKeptInStep());
+}
+
+// Opening a folder when the process has no file descriptor left: one box, then both lists show
+// that folder, empty, and the detail boxes nothing.
+void TestSafetyFileSystems::listingWithoutDescriptors() {
+    const std::string folder = fsJoin(m_root, "dossier");
+    const std::string sub = fsJoin(folder, "sous");
+    QVERIFY(fsMakeDir(folder) && fsMakeDir(sub));
+    QVERIFY(fsWriteFile(fsJoin(folder, "autre"), "1234567"));
+    QVERIFY(fsWriteFile(fsJoin(sub, "fichier"), "abc"));
+    StackFixture stack;
+    stack.useDrive(m_root);
+    QVERIFY(stack.showFolder(folder).empty());
+    QVERIFY(stack.clickName("autre"));
+    QCOMPARE(stack.text(3).text(), QStringLiteral("7"));
+
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::dup(0);
+    QVERIFY(lowestFree > 0);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree); // the next descriptor is one too many
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    const bool opened = stack.openFolder("sous");
+    const Strings errors = stack.takeErrors();
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+    QVERIFY(opened);
+    QVERIFY2(errors == Strings{sentenceFor(EMFILE) + " : " + sub}, qPrintable(showLines(errors)));
+    QCOMPARE(stack.dir1().path(), sub);
+    QCOMPARE(stack.listed(), Strings{});
+    QCOMPARE(stack.text(2).text(), QString());
+    QCOMPARE(stack.text(3).text(), QString());
     QVERIFY(stack.scriptKeptInStep());
 }
 
