@@ -130,11 +130,24 @@ package: build
 # the pictures.
 REFERENCE_RUN := QUERVELLE_SOURCE_DIR=$(CURDIR) QUERVELLE_BINARY_DIR=$(CURDIR)/build \
                  QUERVELLE_WRITE_REFERENCES=1 ./build/tests/e2e/tst_e2e_screenshot reference
+# With Qt for Windows beside the checkout, also the Windows program's under wine.
 reference-pictures: deps
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS) --target tst_e2e_screenshot
 	$(REFERENCE_RUN)
 	QT_SCALE_FACTOR=2 QUERVELLE_SCREENSHOT=quervelle@2x.png $(REFERENCE_RUN)
+ifneq ($(wildcard $(QT_WINDOWS_KIT)),)
+	$(MAKE) deps-windows $(QT_WINDOWS_TOOLCHAIN)
+	cmake --preset windows-cross-qt
+	cmake --build --preset windows-cross-qt -j $(JOBS) --target windows_zip quervelle_probe
+	cmake --preset wine
+	cmake --build --preset wine -j $(JOBS) --target tst_wine_program
+	QUERVELLE_WINDOWS_BUILD=$(CURDIR)/build-windows/qt QUERVELLE_SOURCE_DIR=$(CURDIR) \
+	  QUERVELLE_BINARY_DIR=$(CURDIR)/build-windows/wine QUERVELLE_WRITE_REFERENCES=1 \
+	  ./build-windows/wine/tests/wine/tst_wine_program window
+else
+	@echo "Pas de Qt pour Windows ($(QT_WINDOWS_KIT) manque) : l'image de référence sous wine n'est pas refaite."
+endif
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
