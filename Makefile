@@ -19,7 +19,7 @@ QT_WINDOWS_TOOLCHAIN := build-windows/kit/prefix/lib/cmake/Qt6/qt.toolchain.cmak
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps deps-windows configure build run test test-windows package-windows bench \
-        install package format clean
+        install package format clean reference-pictures
 
 all: build
 
@@ -127,6 +127,30 @@ install: build
 # (and its debug information in quervelle-dbgsym_<version>_amd64.ddeb).
 package: build
 	cmake --build --preset release --target package
+
+# Renews the pictures the look is compared with (tests/e2e/reference/, at scale 1 and 2) and
+# the README's screenshot, from the window as it is now: a deliberate step, whose commit shows
+# the pictures.
+REFERENCE_RUN := QUERVELLE_SOURCE_DIR=$(CURDIR) QUERVELLE_BINARY_DIR=$(CURDIR)/build \
+                 QUERVELLE_WRITE_REFERENCES=1 ./build/tests/e2e/tst_e2e_screenshot reference
+# With Qt for Windows beside the checkout, also the Windows program's under wine.
+reference-pictures: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target tst_e2e_screenshot
+	$(REFERENCE_RUN)
+	QT_SCALE_FACTOR=2 QUERVELLE_SCREENSHOT=quervelle@2x.png $(REFERENCE_RUN)
+ifneq ($(wildcard $(QT_WINDOWS_KIT)),)
+	$(MAKE) deps-windows $(QT_WINDOWS_TOOLCHAIN)
+	cmake --preset windows-cross-qt
+	cmake --build --preset windows-cross-qt -j $(JOBS) --target windows_zip quervelle_probe
+	cmake --preset wine
+	cmake --build --preset wine -j $(JOBS) --target tst_wine_program
+	QUERVELLE_WINDOWS_BUILD=$(CURDIR)/build-windows/qt QUERVELLE_SOURCE_DIR=$(CURDIR) \
+	  QUERVELLE_BINARY_DIR=$(CURDIR)/build-windows/wine QUERVELLE_WRITE_REFERENCES=1 \
+	  ./build-windows/wine/tests/wine/tst_wine_program window
+else
+	@echo "Pas de Qt pour Windows ($(QT_WINDOWS_KIT) manque) : l'image de référence sous wine n'est pas refaite."
+endif
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

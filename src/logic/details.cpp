@@ -12,6 +12,11 @@ void Handlers::fileClicked() {
     if (!mayShowDetails(m_platform))
         return; // first or last drive: the boxes keep what they held
 
+    // Emptied first: a read that fails must not leave another file's date or size beside this
+    // file's selection.
+    m_platform.setText(TextBox::Text2, std::string());
+    m_platform.setText(TextBox::Text3, std::string());
+
     const FileDate date = m_platform.fileDateTime(path);
     m_platform.setText(TextBox::Text2, m_platform.dateToText(date));
 

@@ -3,19 +3,27 @@
 // tmpfs). Each refusal must reach the window's error boundary as its French sentence, with
 // the tree left exactly as it was.
 //
+// Then every read and command on a file system that fails (an input/output error, no space,
+// busy, too many open files, no permission), served by the test itself: one box, and after it
+// the lists and the detail boxes show only what is true. And the details of a file that
+// cannot be read never leave another file's date and size beside its selection.
+//
 // The mounts are made in a private mount namespace of this test process, which main() enters
 // before any thread exists, so nothing is ever mounted outside the test. Without the privilege
 // for that, the rows that need a mount are skipped with the reason. As root, the permission
 // rows drop the capability that overrides file permissions for the command, and restore it.
 
+#include "platform/controls/dirlistbox.h"
 #include "platform/controls/filelistbox.h"
 #include "support/dialogscript.h"
+#include "support/failingfs.h"
 #include "support/fsfixture.h"
 #include "support/listfixtures.h"
 #include "support/mountnamespace.h"
 #include "support/stackfixture.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +33,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -37,6 +46,23 @@ using Strings = std::vector<std::string>;
 
 enum class Refusing { ReadOnly, NoPermission, Full };
 enum class Command { Kill, CreateFolder, RemoveFolder };
+enum class Action { Listing, Details, Kill, CreateFolder, RemoveFolder, Run };
+enum class Unreadable { Removed, NoPermission };
+using Op = FailingFileSystem::Op;
+
+// The sentence the window shows for a system error number.
+std::string sentenceFor(int error) {
+    switch (error) {
+    case EACCES:
+        return "Accès refusé";
+    case ENOSPC:
+        return "Plus de place sur le disque";
+    case EBUSY:
+        return "Fichier ou dossier en cours d'utilisation";
+    default:
+        return std::string("Erreur (") + std::strerror(error) + ")";
+    }
+}
 
 // The capability that lets root write where permissions say no, dropped from this thread's
 // effective set for as long as the object lives. The file operations run on this thread.
@@ -82,6 +108,8 @@ private:
 
 Q_DECLARE_METATYPE(Refusing)
 Q_DECLARE_METATYPE(Command)
+Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(Unreadable)
 
 class TestSafetyFileSystems : public QObject {
     Q_OBJECT
@@ -90,6 +118,11 @@ private slots:
     void cleanup();
     void refusedWrites_data();
     void refusedWrites();
+    void failingSystem_data();
+    void failingSystem();
+    void unreadableDetails_data();
+    void unreadableDetails();
+    void listingWithoutDescriptors();
 
 private:
     // The drive the rows act on, holding dossier/fichier and the empty folder dossier/vide.
@@ -100,6 +133,7 @@ private:
     std::string m_root;
     std::string m_drive;
     TestMounts m_mounts;
+    std::unique_ptr<FailingFileSystem> m_failing;
 };
 
 void TestSafetyFileSystems::init() {
@@ -110,6 +144,7 @@ void TestSafetyFileSystems::init() {
 }
 
 void TestSafetyFileSystems::cleanup() {
+    m_failing.reset();
     m_mounts.unmountAll();
     ::chmod(fsJoin(m_root, "perm/dossier").c_str(), 0755);
     removeTree(m_root);
@@ -264,6 +299,228 @@ void TestSafetyFileSystems::refusedWrites() {
         const QString diff = fsDiff(before, after);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
+    QVERIFY(stack.scriptKeptInStep());
+}
+
+void TestSafetyFileSystems::failingSystem_data() {
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<Op>("op"); // the system call that fails, on the entry the action reaches
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QByteArray>("sentence");
+    const struct {
+        const char *name;
+        Action action;
+        Op op;
+        std::initializer_list<int> errors;
+    } cases[] = {
+        {"listing", Action::Listing, Op::ReadDir, {EIO, EACCES, EMFILE}},
+        {"details", Action::Details, Op::Stat, {EIO, EACCES}},
+        {"Kill", Action::Kill, Op::Unlink, {EIO, EBUSY, EACCES}},
+        {"Créer dossier", Action::CreateFolder, Op::MkDir, {EIO, ENOSPC, EACCES}},
+        {"RmDir", Action::RemoveFolder, Op::RmDir, {EIO, EBUSY, EACCES}},
+        {"Exécuter", Action::Run, Op::Open, {EIO, EACCES, EMFILE}},
+    };
+    for (const auto &c : cases)
+        for (const int error : c.errors)
+            QTest::addRow("%s: %s", c.name, strerrorname_np(error))
+                << c.action << c.op
+                << error
+                // A program that may not be run is said to be one that cannot be.
+                << QByteArray::fromStdString(c.action == Action::Run && error == EACCES
+                                                 ? "Ce fichier ne peut pas être exécuté"
+                                                 : sentenceFor(error));
+}
+
+// The read or command meets the failure: exactly one box, saying it, and afterwards the lists
+// and the detail boxes show only what is true; nothing on the disk has changed.
+void TestSafetyFileSystems::failingSystem() {
+    QFETCH(Action, action);
+    QFETCH(Op, op);
+    QFETCH(int, error);
+    QFETCH(QByteArray, sentence);
+    m_drive = fsJoin(m_root, "panne");
+    QVERIFY(fsMakeDir(m_drive));
+    m_failing = std::make_unique<FailingFileSystem>();
+    m_failing->addFolder("dossier");
+    m_failing->addFile("dossier/autre", 7);
+    m_failing->addFile("dossier/fichier", 1234);
+    m_failing->addFile("dossier/programme", 100, 0755);
+    m_failing->addFolder("dossier/illisible");
+    m_failing->addFile("dossier/illisible/cache.txt", 3);
+    m_failing->addFolder("dossier/vide");
+    const QString refused = m_failing->mount(m_drive);
+    if (!refused.isEmpty())
+        QSKIP(qPrintable(refused));
+
+    const std::string folder = fsJoin(m_drive, "dossier");
+    StackFixture stack;
+    stack.useDrive(m_drive);
+    QVERIFY(
+        stack.showFolder(action == Action::RemoveFolder ? fsJoin(folder, "vide") : folder).empty());
+    const Strings namesBefore = stack.listed();
+    if (action != Action::RemoveFolder) {
+        // Another file's details on show first, to see that they do not stay.
+        QVERIFY(stack.clickName("autre"));
+        QCOMPARE(stack.text(3).text(), QStringLiteral("7"));
+    }
+    QVERIFY(stack.takeErrors().empty());
+    stack.takeLog();
+    const FsSnapshot before = fsSnapshot(m_drive);
+
+    std::string target;
+    Strings errors;
+    Strings boxes; // the boxes the action shows before its error
+    switch (action) {
+    case Action::Listing:
+        target = fsJoin(folder, "illisible");
+        m_failing->failOn(op, "illisible", error);
+        QVERIFY(stack.openFolder("illisible"));
+        errors = stack.takeErrors();
+        break;
+    case Action::Details:
+        target = fsJoin(folder, "fichier");
+        m_failing->failOn(op, "fichier", error);
+        QVERIFY(stack.clickName("fichier"));
+        errors = stack.takeErrors();
+        break;
+    case Action::Kill:
+        target = fsJoin(folder, "fichier");
+        QVERIFY(stack.clickName("fichier"));
+        m_failing->failOn(op, "fichier", error);
+        errors = stack.kill();
+        boxes = {"MsgBox(Effacer le fichier ?,49,Confirmation)"};
+        break;
+    case Action::CreateFolder:
+        target = fsJoin(folder, "nouveau");
+        m_failing->failOn(op, "nouveau", error);
+        errors = stack.createFolder("nouveau");
+        boxes = {"InputBox(Entrez le nom du dossier que vous voulez créer.,Précision)"};
+        break;
+    case Action::RemoveFolder:
+        target = fsJoin(folder, "vide");
+        m_failing->failOn(op, "vide", error);
+        errors = stack.removeFolder();
+        boxes = {"MsgBox(supprimer le dossier ?,49,Confirmation)"};
+        break;
+    case Action::Run:
+        target = fsJoin(folder, "programme");
+        QVERIFY(stack.clickName("programme"));
+        m_failing->failOn(op, "programme", error);
+        errors = stack.run();
+        break;
+    }
+    stack.takeErrors();
+
+    QVERIFY2(errors == Strings{sentence.toStdString() + " : " + target},
+             qPrintable(showLines(errors)));
+    Strings log = stack.takeLog();
+    QVERIFY2(log.size() == boxes.size() + 1, qPrintable(showLines(log)));
+    log.pop_back();
+    QCOMPARE(log, boxes);
+
+    // What the window shows afterwards is true.
+    const std::string shown = action == Action::Listing        ? target
+                              : action == Action::RemoveFolder ? fsJoin(folder, "vide")
+                                                               : folder;
+    QCOMPARE(stack.dir1().path(), shown);
+    QCOMPARE(stack.listed(), action == Action::Listing ? Strings{} : namesBefore);
+    const Strings rows = rowTexts(stack.dir1());
+    QVERIFY(std::find(rows.begin(), rows.end(), "nouveau") == rows.end());
+    QCOMPARE(stack.text(2).text(), QString());
+    QCOMPARE(stack.text(3).text(), QString());
+    m_failing->heal(); // to read every entry as it now is
+    const QString diff = fsDiff(before, fsSnapshot(m_drive));
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QVERIFY(stack.scriptKeptInStep());
+}
+
+void TestSafetyFileSystems::unreadableDetails_data() {
+    QTest::addColumn<Unreadable>("unreadable");
+    QTest::addColumn<QByteArray>("sentence");
+    QTest::newRow("file removed after the list was read")
+        << Unreadable::Removed << QByteArray("Fichier introuvable");
+    QTest::newRow("folder without permission")
+        << Unreadable::NoPermission << QByteArray("Accès refusé");
+}
+
+// Details of one file, then of another that cannot be read: one box, and the boxes are empty
+// beside the second file's selection, never the first file's date and size. The first file's
+// details come back when it is clicked again.
+void TestSafetyFileSystems::unreadableDetails() {
+    QFETCH(Unreadable, unreadable);
+    QFETCH(QByteArray, sentence);
+    const std::string folder = fsJoin(m_root, "dossier");
+    QVERIFY(fsMakeDir(folder));
+    QVERIFY(fsWriteFile(fsJoin(folder, "lisible"), "12345"));
+    QVERIFY(fsWriteFile(fsJoin(folder, "second"), "abc"));
+
+    StackFixture stack;
+    stack.useDrive(m_root);
+    QVERIFY(stack.showFolder(folder).empty());
+    QVERIFY(stack.clickName("lisible"));
+    QVERIFY(stack.takeErrors().empty());
+    const QString firstDate = stack.text(2).text();
+    QVERIFY(!firstDate.isEmpty());
+    QCOMPARE(stack.text(3).text(), QStringLiteral("5"));
+
+    Strings errors;
+    {
+        std::unique_ptr<WithoutPermissionOverride> withoutOverride;
+        if (unreadable == Unreadable::Removed) {
+            QCOMPARE(::unlink(fsJoin(folder, "second").c_str()), 0);
+        } else {
+            QCOMPARE(::chmod(folder.c_str(), 0600), 0); // names listed, entries out of reach
+            withoutOverride = std::make_unique<WithoutPermissionOverride>();
+            QVERIFY2(withoutOverride->active(), qPrintable(withoutOverride->reason()));
+        }
+        QVERIFY(stack.clickName("second"));
+        errors = stack.takeErrors();
+    }
+    ::chmod(folder.c_str(), 0755);
+    QCOMPARE(errors, Strings{sentence.toStdString() + " : " + fsJoin(folder, "second")});
+    QCOMPARE(stack.file1().currentIndex().row(), stack.rowOf("second"));
+    QCOMPARE(stack.text(2).text(), QString());
+    QCOMPARE(stack.text(3).text(), QString());
+
+    QVERIFY(stack.clickName("lisible"));
+    QVERIFY(stack.takeErrors().empty());
+    QCOMPARE(stack.text(2).text(), firstDate);
+    QCOMPARE(stack.text(3).text(), QStringLiteral("5"));
+    QVERIFY(stack.scriptKeptInStep());
+}
+
+// Opening a folder when the process has no file descriptor left: one box, then both lists show
+// that folder, empty, and the detail boxes nothing.
+void TestSafetyFileSystems::listingWithoutDescriptors() {
+    const std::string folder = fsJoin(m_root, "dossier");
+    const std::string sub = fsJoin(folder, "sous");
+    QVERIFY(fsMakeDir(folder) && fsMakeDir(sub));
+    QVERIFY(fsWriteFile(fsJoin(folder, "autre"), "1234567"));
+    QVERIFY(fsWriteFile(fsJoin(sub, "fichier"), "abc"));
+    StackFixture stack;
+    stack.useDrive(m_root);
+    QVERIFY(stack.showFolder(folder).empty());
+    QVERIFY(stack.clickName("autre"));
+    QCOMPARE(stack.text(3).text(), QStringLiteral("7"));
+
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::dup(0);
+    QVERIFY(lowestFree > 0);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree); // the next descriptor is one too many
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    const bool opened = stack.openFolder("sous");
+    const Strings errors = stack.takeErrors();
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+    QVERIFY(opened);
+    QVERIFY2(errors == Strings{sentenceFor(EMFILE) + " : " + sub}, qPrintable(showLines(errors)));
+    QCOMPARE(stack.dir1().path(), sub);
+    QCOMPARE(stack.listed(), Strings{});
+    QCOMPARE(stack.text(2).text(), QString());
+    QCOMPARE(stack.text(3).text(), QString());
     QVERIFY(stack.scriptKeptInStep());
 }
 

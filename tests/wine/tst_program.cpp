@@ -6,6 +6,7 @@
 // the list reads c:, e:, z:.
 
 #include "support/designpoints.h"
+#include "support/picturecompare.h"
 #include "support/wine/winesession.h"
 #include "support/xvfb.h"
 
@@ -154,8 +155,10 @@ void TestWineProgram::closeByFermer() {
 }
 
 // The window at its design size, as the user sees it at 96 dots per inch: the picture is written
-// to screenshots/quervelle-wine.png in the build folder, and the background drawn unscaled from
-// the top-left corner shows in the empty areas.
+// to screenshots/quervelle-wine.png in the build folder, the background drawn unscaled from the
+// top-left corner shows in the empty areas, the folder list's pictures are 16 px with rows 18 px
+// apart, and the whole window matches tests/e2e/reference/quervelle-wine.png (written instead
+// when QUERVELLE_WRITE_REFERENCES=1, by make reference-pictures).
 void TestWineProgram::window() {
     const QString start = folder(QStringLiteral("c/Exemples"));
     for (const char *sub : {"Documents", "Images"})
@@ -184,6 +187,41 @@ void TestWineProgram::window() {
                             QPoint(455, 100), QPoint(300, 228), QPoint(460, 261)})
         QVERIFY2(shot.pixelColor(at) == picture.pixelColor(at),
                  qPrintable(QStringLiteral("(%1, %2)").arg(at.x()).arg(at.y())));
+
+    // The two sub-folders, at depth 2, below the highlighted start folder: their pictures.
+    const int column = design::Dir1.left / 15 + 2 * 12 + 2;
+    const QList<QRect> pictures = bluePictures(
+        shot, QRect(column, design::Dir1.top / 15 + 2, 14, design::Dir1.height / 15 - 4));
+    QVERIFY2(pictures.size() >= 2, qPrintable(QString::number(pictures.size())));
+    const QRect documents = pictures[pictures.size() - 2];
+    const QRect images = pictures.last();
+    QCOMPARE(images.top() - documents.top(), 18);
+    QVERIFY2(documents.height() <= 16 && images.height() <= 16,
+             qPrintable(QStringLiteral("%1, %2").arg(documents.height()).arg(images.height())));
+
+    const QString reference = qEnvironmentVariable("QUERVELLE_SOURCE_DIR") +
+                              QStringLiteral("/tests/e2e/reference/quervelle-wine.png");
+    if (qEnvironmentVariableIntValue("QUERVELLE_WRITE_REFERENCES") == 1) {
+        QVERIFY(shot.save(reference));
+        std::printf("reference written: %s\n", qPrintable(reference));
+    } else {
+        const QImage expected(reference);
+        QVERIFY2(!expected.isNull(),
+                 qPrintable(reference + QStringLiteral(" is missing; make reference-pictures")));
+        // Same tolerance as the Linux pictures: antialiased edges only.
+        const PictureDifference difference = comparePictures(shot, expected, 24);
+        QVERIFY2(difference.sameSize && difference.differing == 0,
+                 qPrintable(QStringLiteral("%1 pixels differ from %2, within x %3..%4, y %5..%6; "
+                                           "%7")
+                                .arg(difference.differing)
+                                .arg(reference)
+                                .arg(difference.where.left())
+                                .arg(difference.where.right())
+                                .arg(difference.where.top())
+                                .arg(difference.where.bottom())
+                                .arg(saveDifference(saved, QStringLiteral("quervelle-wine"), shot,
+                                                    difference))));
+    }
     closeByFermer();
 }
 

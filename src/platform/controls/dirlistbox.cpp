@@ -35,6 +35,11 @@ public:
         QStyledItemDelegate::paint(painter, shifted, index);
     }
 
+    // Rows a fixed distance apart, whatever the font, so the list shows as many as designed.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), DirListBox::RowPitch};
+    }
+
     static int indentOf(const QModelIndex &index) {
         return index.data(DirListModel::DepthRole).toInt() * step;
     }
@@ -60,10 +65,11 @@ std::string childOf(const std::string &folder, std::string_view name) {
 
 // The open and closed folder pictures that ship with Qt's widgets, the same on every desktop.
 // Asking the style for them searches the icon themes first, file by file, which took longer
-// than building all the rest of the window.
+// than building all the rest of the window. Drawn at 16 px; the 32 px form serves a screen
+// scaled twice.
 QIcon folderIcon(const char *name) {
     QIcon icon;
-    for (const int size : {16, 32, 128})
+    for (const int size : {DirListBox::IconSize, 2 * DirListBox::IconSize})
         icon.addFile(QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png")
                          .arg(QLatin1String(name))
                          .arg(size),
@@ -122,6 +128,7 @@ DirListBox::DirListBox(QWidget *parent) : QListView(parent), m_state(new State) 
     m_state->model.setIcons(folderIcon("diropen"), folderIcon("dirclosed"));
     setModel(&m_state->model);
     setItemDelegate(&m_state->delegate);
+    setIconSize(QSize(IconSize, IconSize)); // the style's own size for list pictures is larger
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

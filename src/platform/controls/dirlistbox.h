@@ -16,6 +16,11 @@ namespace quervelle {
 class DirListBox : public QListView {
     Q_OBJECT
 public:
+    // The design's folder pictures and the distance between rows, in pixels: eight rows fit in
+    // the list's design height.
+    static constexpr int IconSize = 16;
+    static constexpr int RowPitch = 18;
+
     explicit DirListBox(QWidget *parent = nullptr); // empty until a path is set; reads nothing
     ~DirListBox() override;
 
