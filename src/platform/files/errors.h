@@ -50,7 +50,7 @@ public:
 
 class ReadStopped : public std::exception {
 public:
-    const char *what() const noexcept override { return "folder read stopped by the user"; }
+    const char *what() const noexcept override { return "Lecture du dossier arrêtée"; }
 };
 
 // The French sentence for an error condition, with the path (its bytes as they are). For
