@@ -4,8 +4,10 @@
 // precomputed keys), with Quervelle's lists and with Qt's own ways of showing a folder, each
 // contender in a child process of its own, warm cache, median of several runs. Then it starts
 // the program in some of those folders, alternating with an empty Qt window, on a private X
-// server. It prints its tables and whether each goal holds. The exit code is 0 whatever the
-// figures; it is non-zero only when the benchmark could not run.
+// server, and reads a folder on a slowed medium (slowread.cpp) to see how long the window's
+// thread goes without processing events meanwhile. It prints its tables and whether each goal
+// holds. The exit code is 0 whatever the figures; it is non-zero only when the benchmark could not
+// run.
 //
 //   quervelle_bench [--sizes 10000,100000,1000000] [--program path/to/quervelle]
 //
@@ -350,6 +352,72 @@ void startupRatio(const std::vector<StartupRow> &startup) {
     }
 }
 
+// A folder read on a slow medium, in a child process that slows its system reads.
+struct SlowRead {
+    bool ok = false;
+    double readMs = 0, longestGapMs = 0;
+    long long listed = 0, systemReads = 0;
+};
+
+constexpr long long SlowReadFiles = 20'000;
+constexpr int SlowReadDelayMs = 50;
+
+SlowRead measureSlowRead(const QString &folder) {
+    say(QStringLiteral("  slowed read of %1: %2 ms per system read")
+            .arg(QDir(folder).dirName())
+            .arg(SlowReadDelayMs));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(QUERVELLE_SLOW_READ), {folder, QString::number(SlowReadDelayMs)});
+    SlowRead result;
+    if (!child.waitForStarted())
+        return result;
+    while (!child.waitForFinished(100)) {
+        if (stopRequested()) {
+            child.kill();
+            child.waitForFinished();
+            throw Interrupted{};
+        }
+    }
+    const QStringList words =
+        QString::fromLocal8Bit(child.readAllStandardOutput()).simplified().split(u' ');
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 || words.size() != 5 ||
+        words[0] != QLatin1String("slowread"))
+        return result;
+    result.readMs = words[1].toDouble();
+    result.longestGapMs = words[2].toDouble();
+    result.listed = words[3].toLongLong();
+    result.systemReads = words[4].toLongLong();
+    result.ok = true;
+    return result;
+}
+
+void printSlowRead(const SlowRead &slow) {
+    std::printf("\nA folder of %lld files on a slow medium: each system read of its entries "
+                "(getdents64, 32 KiB)\nslowed by %d ms; the file list given the folder, the "
+                "window's thread asked for an event every ms.\n",
+                SlowReadFiles, SlowReadDelayMs);
+    if (!slow.ok) {
+        std::printf("ERROR the slowed read could not be measured\n");
+        return;
+    }
+    std::printf("%-9s %8s %8s %13s %9s %24s\n", "case", "N", "listed", "system reads", "read ms",
+                "longest without events");
+    std::printf("%-9s %8lld %8lld %13lld %9.1f %21.1f ms\n", "slowread", SlowReadFiles, slow.listed,
+                slow.systemReads, slow.readMs, slow.longestGapMs);
+}
+
+void slowReadGoal(const SlowRead &slow) {
+    if (!slow.ok)
+        return;
+    const bool listedAll = slow.listed == SlowReadFiles;
+    std::printf("%s window's thread without events <= 100 ms while %lld names are read at %d ms "
+                "per system read: %s%s\n",
+                slow.longestGapMs <= 100 && listedAll ? "PASS" : "FAIL", SlowReadFiles,
+                SlowReadDelayMs, qPrintable(ms(slow.longestGapMs)),
+                listedAll ? "" : " (not every entry listed)");
+}
+
 // Start-up only, for work on it: the start-up rows of the full run and their goal.
 int runStartup(const QList<long long> &sizes, const QString &program) {
     catchSignals();
@@ -420,6 +488,7 @@ int runBenchmark(const QList<long long> &sizes, const QString &program) {
             startFolders.emplace_back(n, fixtures.files(n));
     QSize windowSize;
     const std::vector<StartupRow> startup = measureStartup(program, startFolders, &windowSize);
+    const SlowRead slowRead = measureSlowRead(fixtures.files(SlowReadFiles));
 
     std::vector<Row> table = rows;
     if (pattern)
@@ -432,6 +501,7 @@ int runBenchmark(const QList<long long> &sizes, const QString &program) {
                 "no sort, one thread)\n");
     printTable(table);
     printStartup(program, startup, windowSize);
+    printSlowRead(slowRead);
     std::printf("%d cores; load average %s at the start, %s at the end\n\n",
                 QThread::idealThreadCount(), qPrintable(loadAtStart), qPrintable(loadAverage()));
     for (const Row &row : rows) {
@@ -493,7 +563,9 @@ int runBenchmark(const QList<long long> &sizes, const QString &program) {
     }
     for (const StartupRow &row : startup)
         allMeasured = allMeasured && row.ok();
+    allMeasured = allMeasured && slowRead.ok;
     startupGoal(startup);
+    slowReadGoal(slowRead);
     if (folders->floor.ok && folders->quervelle.ok) {
         const double limit = 1.5 * folders->floor.median();
         goal(*folders, folders->quervelle.median() <= limit,

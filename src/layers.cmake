@@ -62,7 +62,6 @@ set(QUERVELLE_logic_SOURCES
 # The three lists and the name order (Qt widgets).
 set(QUERVELLE_controls_USES files)
 set(QUERVELLE_controls_SOURCES
-  platform/controls/busycursor.h
   platform/controls/dirlistbox.cpp
   platform/controls/dirlistbox.h
   platform/controls/dirlistmodel.cpp
@@ -73,6 +72,8 @@ set(QUERVELLE_controls_SOURCES
   platform/controls/filelistbox.h
   platform/controls/filelistmodel.cpp
   platform/controls/filelistmodel.h
+  platform/controls/folderwait.cpp
+  platform/controls/folderwait.h
   platform/controls/nameorder.cpp
   platform/controls/nameorder.h
   platform/controls/namesort.h

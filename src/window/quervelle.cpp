@@ -236,6 +236,8 @@ void Quervelle::startLists(std::unique_ptr<StartListing> start) {
     auto step = [&](const std::function<void()> &body) {
         try {
             body();
+        } catch (const ReadStopped &) {
+            // stopped by the user: the list shows the folder empty, nothing to say
         } catch (...) {
             note(uncaughtErrorMessage(std::current_exception()));
         }

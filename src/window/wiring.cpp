@@ -1,6 +1,7 @@
 #include "window/wiring.h"
 
 #include "logic/handlers.h"
+#include "platform/controls/folderwait.h"
 #include "platform/dialogs.h"
 #include "platform/files/errors.h"
 
@@ -58,11 +59,14 @@ bool EventBoundary::run(const std::function<void()> &body) {
         Nesting(const Nesting &) = delete;
         Nesting &operator=(const Nesting &) = delete;
     } nesting(*this);
+    const ActionScope action; // a read stopped by the user stops the rest of the action too
 
     std::string message;
     try {
         body();
         return true;
+    } catch (const ReadStopped &) {
+        return false; // the user asked for it: no box
     } catch (...) {
         message = uncaughtErrorMessage(std::current_exception());
     }

@@ -8,7 +8,8 @@
 //
 // One failure, one box: a folder that cannot be read is met by Dir1 and, through its Change,
 // by File1 too. The nested boundary shows it; the event around it, ended by the same error,
-// shows nothing more.
+// shows nothing more. A folder read the user stopped (Escape) ends the event with no box, and
+// the reads still to come in that event stop at once.
 
 #include <exception>
 #include <functional>

@@ -1,13 +1,13 @@
 # The Qt tests that make sense on Windows, cross-built with the Qt for Windows kit and run under
-# wine: the logic with its scripted platform, the dialogs and the Qt platform, the window's
-# layout and pictures, and the dialogs' language (on a French system). The others use what only
+# wine: the logic with its scripted platform, the wait for a folder read, the dialogs and the Qt
+# platform, the window's layout and pictures, and the dialogs' language (on a French system). The others use what only
 # the Linux build has (names as raw bytes, mount namespaces, Xvfb, ICU's collation for the name
 # order); tests/wine/ drives the whole program's real window from outside.
 # Included by tests/CMakeLists.txt; the wine prefix comes from windows.cmake (fixture "wine").
 set(portable_support dialogscript scriptedplatform windowboxes)
 set(portable_tests logic/tst_rules logic/tst_commands logic/tst_details logic/tst_navigation
-    platform/tst_dialogs platform/tst_qtplatform window/tst_layout window/tst_assets
-    window/tst_application)
+    platform/controls/tst_folderwait platform/tst_dialogs platform/tst_qtplatform window/tst_layout
+    window/tst_assets window/tst_application)
 
 set(support_sources support/placeholder.cpp)
 foreach(name ${portable_support})

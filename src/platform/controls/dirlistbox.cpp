@@ -1,9 +1,7 @@
 #include "platform/controls/dirlistbox.h"
 
-#include "platform/controls/busycursor.h"
 #include "platform/controls/dirlistmodel.h"
-#include "platform/controls/nameorder.h"
-#include "platform/controls/namesort.h"
+#include "platform/controls/folderwait.h"
 #include "platform/files/directoryreader.h"
 #include "platform/files/errors.h"
 #include "platform/files/pathtext.h"
@@ -15,6 +13,7 @@
 #include <QStyledItemDelegate>
 
 #include <cerrno>
+#include <exception>
 #include <map>
 #include <optional>
 #include <utility>
@@ -89,8 +88,7 @@ struct DirListBox::State {
     Boundary openBoundary;
     std::string path; // the folder shown
     std::string root; // the root of its drive, the top row
-    NameOrder order;
-    NameOrder helperOrder;
+    std::shared_ptr<ListOrder> order = std::make_shared<ListOrder>();
     DirListModel model;
     IndentDelegate delegate;
     std::optional<ReadyListing> offered;
@@ -203,15 +201,18 @@ void DirListBox::refresh() {
 void DirListBox::showFolder(const std::string &folder) {
     if (folder == m_state->path)
         return;
-    int err = 0;
+    // Taken even when it cannot be read, or its read is stopped, so the file list follows it.
+    std::exception_ptr failure;
     try {
         load(folder);
-    } catch (const PlatformError &error) {
-        err = error.osError();
+    } catch (const PlatformError &) {
+        failure = std::current_exception();
+    } catch (const ReadStopped &) {
+        failure = std::current_exception();
     }
     emit change();
-    if (err != 0)
-        throw systemError(err, folder);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void DirListBox::offerListing(ReadyListing folders) {
@@ -219,36 +220,35 @@ void DirListBox::offerListing(ReadyListing folders) {
 }
 
 void DirListBox::load(const std::string &folder) {
-    BusyCursor busy;
-    int err = 0;
+    std::optional<ReadyListing> offered = std::exchange(m_state->offered, std::nullopt);
+    // The folder is taken at once, its sub-folders shown only once read; a read the user stops
+    // leaves it without them.
     {
         DirListModel::Replace replace(m_state->model);
-        NameList &folders = replace.folders();
-        folders.clear();
+        replace.folders().clear();
+        replace.folders().shrinkToFit();
         m_state->path = folder;
         m_state->root = m_state->rootFor(folder);
         if (m_state->onKnownDrive(folder))
             m_state->held[m_state->root] = folder;
         replace.ancestors() = m_state->ancestorRows();
-        std::optional<ReadyListing> offered = std::exchange(m_state->offered, std::nullopt);
-        if (offered && normalized(offered->folder) == folder) {
-            folders = std::move(offered->names);
-            err = offered->error;
-        } else {
-            err = readFolder(folder, EntryKind::Folder, nullptr, folders,
-                             [&busy](std::size_t seen) { busy.update(seen); });
-            if (err == 0) {
-                busy.update(folders.size());
-                sortNames(folders, m_state->order, &m_state->helperOrder);
-            }
-        }
-        if (err != 0)
-            folders.clear();
-        folders.shrinkToFit();
     }
     highlightShown();
-    if (err != 0)
-        throw systemError(err, folder);
+    ReadyListing listing;
+    if (offered && normalized(offered->folder) == folder)
+        listing = std::move(*offered);
+    else
+        listing = readForList(this, folder, EntryKind::Folder, nullptr, m_state->order);
+    {
+        DirListModel::Replace replace(m_state->model);
+        replace.folders() = std::move(listing.names);
+        if (listing.error != 0)
+            replace.folders().clear();
+        replace.folders().shrinkToFit();
+    }
+    highlightShown();
+    if (listing.error != 0)
+        throw systemError(listing.error, folder);
 }
 
 void DirListBox::highlightShown() {
@@ -272,6 +272,8 @@ void DirListBox::open(const QModelIndex &index) {
     }
     try {
         showIt();
+    } catch (const ReadStopped &) {
+        // stopped by the user: nothing to say
     } catch (const std::exception &error) {
         emit openFailed(QString::fromUtf8(error.what()));
     }

@@ -1,9 +1,7 @@
 #include "platform/controls/filelistbox.h"
 
-#include "platform/controls/busycursor.h"
 #include "platform/controls/filelistmodel.h"
-#include "platform/controls/nameorder.h"
-#include "platform/controls/namesort.h"
+#include "platform/controls/folderwait.h"
 #include "platform/files/directoryreader.h"
 #include "platform/files/errors.h"
 #include "platform/files/pathtext.h"
@@ -15,6 +13,7 @@
 #include <QMouseEvent>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -24,8 +23,7 @@ struct FileListBox::State {
     std::string path;
     std::string pattern = "*";
     PatternMatcher matcher{"*"};
-    NameOrder order;
-    NameOrder helperOrder; // used by the second thread while sorting
+    std::shared_ptr<ListOrder> order = std::make_shared<ListOrder>();
     FileListModel model;
     std::optional<ReadyListing> offered;
 };
@@ -116,31 +114,31 @@ void FileListBox::offerListing(ReadyListing files) {
 }
 
 void FileListBox::load(const std::string &folder) {
-    BusyCursor busy;
-    int err = 0;
+    std::optional<ReadyListing> offered = std::exchange(m_state->offered, std::nullopt);
+    ReadyListing listing;
+    if (offered && offered->folder == folder && m_state->pattern == "*") {
+        listing = std::move(*offered);
+    } else {
+        // The folder is taken at once, and shown empty while it is read; a read the user stops
+        // leaves it so.
+        {
+            FileListModel::Replace replace(m_state->model);
+            replace.names().clear();
+            replace.names().shrinkToFit();
+            m_state->path = folder;
+        }
+        listing = readForList(this, folder, EntryKind::File, &m_state->matcher, m_state->order);
+    }
     {
         FileListModel::Replace replace(m_state->model);
-        NameList &names = replace.names();
-        names.clear();
         m_state->path = folder;
-        std::optional<ReadyListing> offered = std::exchange(m_state->offered, std::nullopt);
-        if (offered && offered->folder == folder && m_state->pattern == "*") {
-            names = std::move(offered->names);
-            err = offered->error;
-        } else {
-            err = readFolder(folder, EntryKind::File, &m_state->matcher, names,
-                             [&busy](std::size_t seen) { busy.update(seen); });
-            if (err == 0) {
-                busy.update(names.size());
-                sortNames(names, m_state->order, &m_state->helperOrder);
-            }
-        }
-        if (err != 0)
-            names.clear();
-        names.shrinkToFit();
+        replace.names() = std::move(listing.names);
+        if (listing.error != 0)
+            replace.names().clear();
+        replace.names().shrinkToFit();
     }
-    if (err != 0)
-        throw systemError(err, folder);
+    if (listing.error != 0)
+        throw systemError(listing.error, folder);
 }
 
 void FileListBox::selectRow(int row) {

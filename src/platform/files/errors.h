@@ -4,6 +4,8 @@
 // operation and carries a French sentence naming what failed and the path concerned;
 // OverflowError is raised by 16-bit arithmetic on the drive slot. Handlers never catch them:
 // the window's event dispatch catches at the boundary of every event and shows the message.
+// ReadStopped is no error: the user stopped a folder read (Escape). It ends the handler as a
+// failure would, and the boundary shows nothing for it.
 
 #include <stdexcept>
 #include <string>
@@ -44,6 +46,11 @@ private:
 class OverflowError : public std::runtime_error {
 public:
     OverflowError();
+};
+
+class ReadStopped : public std::exception {
+public:
+    const char *what() const noexcept override { return "Lecture du dossier arrêtée"; }
 };
 
 // The French sentence for an error condition, with the path (its bytes as they are). For

@@ -103,7 +103,7 @@ int readFolder(const std::string &path, const FolderReading &into,
         const dirent *entry = readdir(dir.get());
         if (!entry)
             return errno;
-        if (progress && (++seen & 0xFFF) == 0)
+        if (progress && (++seen & 0xFF) == 0)
             progress(seen);
         if (entry->d_name[0] == '.')
             continue;

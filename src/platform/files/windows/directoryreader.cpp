@@ -71,7 +71,7 @@ int readFolder(const std::string &path, const FolderReading &into,
     }
     std::size_t seen = 0;
     do {
-        if (progress && (++seen & 0xFFF) == 0)
+        if (progress && (++seen & 0xFF) == 0)
             progress(seen);
         if (data.cFileName[0] == L'.')
             continue;
