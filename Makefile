@@ -5,7 +5,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
             qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev \
             fonts-liberation2 fontconfig xvfb xauth x11-utils libxcb1-dev pkg-config libicu-dev \
             libxcb-damage0-dev dpkg-dev file lintian desktop-file-utils appstream dbus-daemon \
-            at-spi2-core
+            at-spi2-core xdotool
 
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine \
                     g++ qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev xvfb \
