@@ -129,7 +129,7 @@ int WinePrefix::wine(const QStringList &arguments, QString *output, int ms) {
 QString WinePrefix::registry(const QString &key) {
     QString text;
     return wine({QStringLiteral("reg"), QStringLiteral("query"), key, QStringLiteral("/s")}, &text,
-                60000) == 0
+                300000) == 0
                ? text
                : QString();
 }
