@@ -17,6 +17,12 @@ if(NOT MINGW)
   return()
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-runtime.cmake)
+# The notices are made from the licence texts of the Debian packages below: the bundle is made
+# by the cross build from Debian, not by a build on Windows itself.
+if(CMAKE_HOST_WIN32)
+  message(STATUS "Built on Windows: no zip or installer (they are made by the cross build)")
+  return()
+endif()
 
 set(QUERVELLE_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/quervelle-windows-x64.zip)
 set(QUERVELLE_WXS ${CMAKE_BINARY_DIR}/quervelle.wxs)
