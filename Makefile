@@ -9,7 +9,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
 
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine \
                     g++ qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev xvfb \
-                    xauth xdotool
+                    xauth xdotool wixl
 
 # Qt for Windows, cross-built once for the project (its README says how), beside the checkout;
 # unpacked into build-windows/kit when it is there.
@@ -94,13 +94,15 @@ endif
 	cmake --build --preset wine -j $(JOBS)
 	ctest --preset wine
 
-# The program for Windows as it ships: build-windows/qt/quervelle-windows-x64.zip.
+# The program for Windows as it ships: build-windows/qt/quervelle-windows-x64.zip, and its
+# installer build-windows/qt/quervelle-<version>-x64.msi (made by wixl).
 package-windows: deps-windows
 ifneq ($(wildcard $(QT_WINDOWS_KIT)),)
 	$(MAKE) $(QT_WINDOWS_TOOLCHAIN)
 	cmake --preset windows-cross-qt
-	cmake --build --preset windows-cross-qt -j $(JOBS) --target windows_zip
+	cmake --build --preset windows-cross-qt -j $(JOBS) --target windows_zip windows_msi
 	@echo "Archive pour Windows : build-windows/qt/quervelle-windows-x64.zip"
+	@echo "Installateur pour Windows : $$(ls build-windows/qt/quervelle-*-x64.msi)"
 else
 	@echo "Pas de Qt pour Windows : $(QT_WINDOWS_KIT) manque ; voir le README, section Windows."
 	@exit 1

@@ -4,6 +4,7 @@
 #include "window/quervelle.h"
 
 #include "platform/controls/startlisting.h"
+#include "platform/files/pathtext.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -48,6 +49,11 @@ int runApplication(int argc, char *argv[]) {
     installFontSubstitution();
 
     Quervelle window(std::move(start));
+    // The window has taken its start folder: from here on every path the program uses is full,
+    // and the folder it was started in is left free to be removed, or its disk ejected. Where
+    // the move is refused the program works on as it is; only that folder stays held.
+    int error = 0;
+    pathtext::leaveStartFolder(error);
     window.show();
     return QApplication::exec();
 }

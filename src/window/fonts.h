@@ -15,7 +15,8 @@ inline constexpr const char *DesignFontFamily = "MS Sans Serif";
 
 // Maps the design font to an installed family, once, where the system needs it; returns the
 // family it resolves to (on Windows the design font itself, never mapped, its pictures made
-// known to Qt at their true sizes).
+// known to Qt at their true sizes; above 96 dots per inch, where its pictures cannot be drawn
+// at the design's size, a scalable face with the same widths).
 QString installFontSubstitution();
 
 // The design font at a size, regular or bold; installs the mapping first.

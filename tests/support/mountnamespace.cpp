@@ -55,6 +55,13 @@ QString TestMounts::unmount(const std::string &target) {
     return {};
 }
 
+QString TestMounts::unmountNow(const std::string &target) {
+    if (::umount2(target.c_str(), 0) != 0)
+        return systemError("umount") + QStringLiteral(" (%1)").arg(fsShow(target));
+    std::erase(m_mounted, target);
+    return {};
+}
+
 void TestMounts::unmountAll() {
     for (auto target = m_mounted.rbegin(); target != m_mounted.rend(); ++target)
         ::umount2(target->c_str(), MNT_DETACH);

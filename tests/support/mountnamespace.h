@@ -26,7 +26,9 @@ public:
     QString mount(const char *source, const std::string &target, const char *type,
                   unsigned long flags, const char *options); // a remount is not recorded
     QString bind(const std::string &source, const std::string &target);
-    QString unmount(const std::string &target);
+    QString unmount(const std::string &target); // lazily: the mount goes even while in use
+    // As a user unmounts a disk: refused ("target is busy") while any process works in it.
+    QString unmountNow(const std::string &target);
     void unmountAll();
 
 private:

@@ -1,6 +1,7 @@
 // The dialogs speak the user's language: with Qt's own translations loaded for the system's
 // locale, a message box's standard buttons read "Annuler", "Réessayer" on a French system. The
-// Windows program carries the translations itself; its test runs on a French system.
+// Windows program carries the translations itself; its test runs on a French system. On
+// Windows, the DPI awareness Qt sets itself is the one the program's manifest declares.
 
 #include "window/application.h"
 
@@ -11,6 +12,10 @@
 #include <QTest>
 #include <QTranslator>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 class TestApplication : public QObject {
     Q_OBJECT
 
@@ -18,6 +23,7 @@ private slots:
     void cleanup();
     void buttonTexts_data();
     void buttonTexts();
+    void dpiAwarenessAsTheManifestDeclares();
 };
 
 void TestApplication::cleanup() {
@@ -55,6 +61,22 @@ void TestApplication::buttonTexts() {
     box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(u'&'), cancel);
     QCOMPARE(box.button(QMessageBox::Retry)->text().remove(u'&'), retry);
+}
+
+// This test has no manifest: what is in force is what Qt asked for itself. The program's manifest
+// declares per-monitor awareness, version 2 (assets/quervelle.manifest), so that Windows applies
+// it from the start and Qt, finding it in force, has nothing to change.
+void TestApplication::dpiAwarenessAsTheManifestDeclares() {
+#ifdef Q_OS_WIN
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("windows"));
+    const DPI_AWARENESS_CONTEXT context = ::GetThreadDpiAwarenessContext();
+    // Per monitor. Under wine the context in force is not equal to version 2's: which version is
+    // in force, only real Windows shows.
+    QCOMPARE(int(::GetAwarenessFromDpiAwarenessContext(context)),
+             int(DPI_AWARENESS_PER_MONITOR_AWARE));
+#else
+    QSKIP("Windows' DPI awareness");
+#endif
 }
 
 QTEST_MAIN(TestApplication)

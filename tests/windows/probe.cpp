@@ -1,5 +1,6 @@
 // Started by the program-start tests. Writes beside itself, in "<its own path>.ran", the window
-// style it was asked for and its command line, in UTF-8 ("2|\"C:\\x\\p.exe\""); then ends.
+// style it was asked for, its command line and its working folder, in UTF-8
+// ("2|\"C:\\x\\p.exe\"|C:\\x"); then ends.
 
 #include <windows.h>
 
@@ -10,7 +11,10 @@ int main() {
     self.resize(::GetModuleFileNameW(nullptr, self.data(), DWORD(self.size())));
     STARTUPINFOW startup{};
     ::GetStartupInfoW(&startup);
-    const std::wstring report = std::to_wstring(startup.wShowWindow) + L"|" + ::GetCommandLineW();
+    std::wstring folder(32768, L'\0');
+    folder.resize(::GetCurrentDirectoryW(DWORD(folder.size()), folder.data()));
+    const std::wstring report =
+        std::to_wstring(startup.wShowWindow) + L"|" + ::GetCommandLineW() + L"|" + folder;
     std::string bytes(report.size() * 3, '\0');
     bytes.resize(
         std::size_t(::WideCharToMultiByte(CP_UTF8, 0, report.data(), int(report.size()),

@@ -1,7 +1,8 @@
 // Program start on Windows: the exact file, its quoted path as the whole command line, minimized
-// with the focus; batch files only through the command processor and only when their path holds
-// nothing it would read as a command; anything else refused. A started probe program writes what
-// it was given beside itself ("<path>.ran"); a batch file writes a mark the same way.
+// with the focus, working in the folder that holds it; batch files only through the command
+// processor and only when their path holds nothing it would read as a command; anything else
+// refused. A started probe program writes what it was given beside itself ("<path>.ran"); a batch
+// file writes a mark the same way.
 
 #include "platform/files/errors.h"
 #include "platform/files/fileoperations.h"
@@ -66,8 +67,9 @@ void eachStart(Check &check, const StartRow &row) {
         check.equal(refusal, row.refusal + " : " + path, "refused");
     else if (check.equal(refusal, std::string(), "started"))
         check.equal(contentOf(tmp.at(row.target + L".ran"), 30).substr(0, batch ? 3 : 1000),
-                    batch ? std::string("ran") : "2|\"" + path + "\"",
-                    "minimized, the quoted path its whole command line");
+                    batch ? std::string("ran")
+                          : "2|\"" + path + "\"|" + path.substr(0, path.rfind('\\')),
+                    "minimized, the quoted path its whole command line, its own folder");
     if (!row.decoy.empty())
         check.equal(contentOf(tmp.at(row.decoy + L".ran"), row.refusal.empty() ? 0 : 2),
                     std::string("(none)"), "the other program never started");

@@ -12,11 +12,17 @@ target_compile_definitions(quervelle_plain_tests PRIVATE UNICODE _UNICODE WIN32_
 # test can tell which file was started and how.
 add_executable(quervelle_probe ${CMAKE_CURRENT_LIST_DIR}/probe.cpp)
 add_dependencies(quervelle_plain_tests quervelle_probe)
+# What Windows shows of a program's version resource and manifest, for the tests of the
+# shipped program (tests/wine/).
+add_executable(quervelle_resources ${CMAKE_CURRENT_LIST_DIR}/resources.cpp)
+target_link_libraries(quervelle_resources PRIVATE version)
+add_dependencies(quervelle_plain_tests quervelle_resources)
 
 if(MINGW)
   # The runtime linked in: the executables run under wine or on any Windows as they are.
   target_link_options(quervelle_plain_tests PRIVATE -static)
   target_link_options(quervelle_probe PRIVATE -static)
+  target_link_options(quervelle_resources PRIVATE -static -municode)
 endif()
 
 if(CMAKE_CROSSCOMPILING)

@@ -32,6 +32,7 @@ namespace design = quervelle::design;
 using design::Place;
 const QMap<QString, Place> Buttons = {{QStringLiteral("Kill"), design::Command3},
                                       {QStringLiteral("Créer dossier"), design::Command4},
+                                      {QStringLiteral("RmDir"), design::Command6},
                                       {QStringLiteral("Exécuter"), design::Command5}};
 
 // A box expected: its title, its message (empty: not read, as for the input box), what is
@@ -72,6 +73,7 @@ private slots:
     void init();
     void cleanup();
     void window();
+    void window144Dpi();
     void commands_data();
     void commands();
 
@@ -124,6 +126,7 @@ void TestWineProgram::init() {
     QVERIFY(QDir().mkpath(e));
     for (const char *name : {"à effacer.txt", "garder.txt", "t.txt", "t.txt "})
         QVERIFY(writeFile(e + u'/' + QString::fromUtf8(name), name));
+    QVERIFY(QDir().mkpath(folder(QStringLiteral("e/vide"))));
     const QString z = folder(QStringLiteral("z/dernier"));
     QVERIFY(QDir().mkpath(z));
     QVERIFY(writeFile(z + QStringLiteral("/garder.txt"), "garder"));
@@ -225,6 +228,68 @@ void TestWineProgram::window() {
     closeByFermer();
 }
 
+// At 144 dots per inch (a prefix of its own, its LogPixels set as Windows' display settings set
+// it), the window is drawn at 1.5 times its design size, every caption whole: written to
+// screenshots/quervelle-wine-144dpi.png in the build folder.
+void TestWineProgram::window144Dpi() {
+    WinePrefix prefix(qEnvironmentVariable("QUERVELLE_BINARY_DIR") +
+                      QStringLiteral("/wine/dpi144-prefix"));
+    QVERIFY2(prefix.make(), qPrintable(prefix.error()));
+    for (const char *key : {"HKCU\\Control Panel\\Desktop", "HKCC\\Software\\Fonts"})
+        QCOMPARE(prefix.wine({QStringLiteral("reg"), QStringLiteral("add"), QLatin1String(key),
+                              QStringLiteral("/v"), QStringLiteral("LogPixels"),
+                              QStringLiteral("/t"), QStringLiteral("REG_DWORD"),
+                              QStringLiteral("/d"), QStringLiteral("144"), QStringLiteral("/f")}),
+                 0);
+    prefix.endSession(); // reg ran without a display
+    const QString start = prefix.driveC() + QStringLiteral("/Exemples");
+    for (const char *sub : {"Documents", "Images"})
+        QVERIFY(QDir().mkpath(start + u'/' + QLatin1String(sub)));
+    for (const char *file : {"lisez-moi.txt", "notes.txt", "fond.bmp", "budget 2026.xls"})
+        QVERIFY(writeFile(start + u'/' + QLatin1String(file), {}));
+    prefix.start(m_program, bundledProgram(), start, qEnvironmentVariable("DISPLAY"));
+    QVERIFY(m_program.waitForStarted(30000));
+    m_window = m_user.waitForWindow(Title, 60000, {}, &m_program);
+    QVERIFY2(!m_window.isEmpty(), "no window titled \"Quervelle de fichiers\"");
+    QCOMPARE(m_user.size(m_window), QSize(692, 393));
+
+    QTest::qWait(1000); // drawn
+    const QImage shot = QGuiApplication::primaryScreen()
+                            ->grabWindow(m_window.toULongLong())
+                            .toImage()
+                            .convertToFormat(QImage::Format_RGB32);
+    const QString saved =
+        qEnvironmentVariable("QUERVELLE_BINARY_DIR") + QStringLiteral("/screenshots");
+    QVERIFY(QDir().mkpath(saved));
+    QVERIFY(shot.save(saved + QStringLiteral("/quervelle-wine-144dpi.png")));
+    std::printf("screenshot: %s/quervelle-wine-144dpi.png\n", qPrintable(saved));
+    // Every button's caption is whole: its ink (dark on the button's face) is there, and stays
+    // clear of the button's sides, where a caption too wide for it is cut.
+    QMap<QString, Place> buttons = Buttons;
+    buttons.insert(QStringLiteral("Fermer"), design::Command1);
+    for (auto it = buttons.cbegin(); it != buttons.cend(); ++it) {
+        const Place &c = it.value();
+        // Inside the two-pixel bevel; a cut caption runs to the first columns within it.
+        const QRect face =
+            QRect(c.left / 10, c.top / 10, c.width / 10, c.height / 10).adjusted(2, 6, -2, -6);
+        auto inkIn = [&](int fromX, int toX) {
+            int ink = 0;
+            for (int x = fromX; x <= toX; ++x)
+                for (int y = face.top(); y <= face.bottom(); ++y)
+                    ink += qGray(shot.pixel(x, y)) < 100;
+            return ink;
+        };
+        QVERIFY2(inkIn(face.left() + 8, face.right() - 8) > 20, qPrintable(it.key()));
+        QVERIFY2(inkIn(face.left(), face.left() + 1) == 0,
+                 qPrintable(it.key() + QStringLiteral(" cut")));
+        QVERIFY2(inkIn(face.right() - 1, face.right()) == 0,
+                 qPrintable(it.key() + QStringLiteral(" cut")));
+    }
+    QVERIFY(m_user.click(m_window, QPoint(618, 42))); // "Fermer", at 1.5 times its place
+    QVERIFY2(m_program.waitForFinished(30000), "the program went on after Fermer");
+    QCOMPARE(m_program.exitCode(), 0);
+}
+
 void TestWineProgram::commands_data() {
     QTest::addColumn<QString>("start");        // the start folder, as folder() names it
     QTest::addColumn<int>("drivesDown");       // Down keys in Drive1 before acting
@@ -269,7 +334,7 @@ void TestWineProgram::commands_data() {
         << "c" << QStringList{} << QStringList{} << "";
     QTest::newRow("Exécuter in C:\\ starts C:\\probe.exe")
         << "c" << 0 << false << ".exe" << QStringLiteral("Exécuter") << QList<Box>{} << "c"
-        << QStringList{} << QStringList{"probe.exe.ran"} << "2|\"C:\\probe.exe\"";
+        << QStringList{} << QStringList{"probe.exe.ran"} << "2|\"C:\\probe.exe\"|C:\\";
     QTest::newRow("Créer dossier in C:\\")
         << "c" << 0 << false << "" << make << QList<Box>{named(QStringLiteral("Nouveau dossier"))}
         << "c" << QStringList{} << QStringList{"Nouveau dossier"} << "";
@@ -291,6 +356,14 @@ void TestWineProgram::commands_data() {
                        {},
                        QStringLiteral("Escape")}}
         << "e/dossier" << QStringList{} << QStringList{} << "";
+    // Windows refuses to remove a folder that a program works in: the program must hold none.
+    QTest::newRow("RmDir of the empty start folder removes it")
+        << "e/vide" << 0 << false << "" << QStringLiteral("RmDir")
+        << QList<Box>{{QStringLiteral("Confirmation"),
+                       QStringLiteral("supprimer le dossier ?"),
+                       {},
+                       QStringLiteral("Return")}}
+        << "e" << QStringList{"vide"} << QStringList{} << "";
     // Z: is the last drive: taken for the CD-ROM, it refuses to be written.
     QTest::newRow("Kill on the last drive is refused")
         << "z/dernier" << 0 << false << "garder.txt" << kill << QList<Box>{confirm, refused}

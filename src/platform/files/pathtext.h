@@ -25,6 +25,12 @@ bool isAbsolutePath(std::string_view path);
 // it cannot be known (removed, or a folder above it unreadable).
 std::string startFolder(int &error);
 
+// Moves this process's working folder, once the start folder is taken, to one the user never
+// removes or ejects: "/" on Linux, the system folder on Windows. A process's working folder
+// cannot be removed on Windows, nor its file system unmounted, as long as the process runs.
+// False, with the system's error number in error, when it cannot move.
+bool leaveStartFolder(int &error);
+
 // True for "/" with '/', and for "X:\" with '\\' (any letter, either case).
 bool isDriveRoot(std::string_view path, char separator);
 

@@ -3,12 +3,15 @@
 // its cell height while it asks Windows for a font by its em: asked for 8 points (11 pixels of
 // em at 96 dpi), Qt would pick the 13-pixel cell and Windows would give the picture whose em is
 // 13, the 10-point one, too wide for the captions. So the pictures are registered with Qt by
-// their em before Qt reads them itself; the font stays Windows' own, drawn by Windows.
+// their em before Qt reads them itself; the font stays Windows' own, drawn by Windows. Above 96
+// dots per inch a scalable face with the same widths stands in for it (scalableTwin()).
 
 #include "window/fonts.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/private/qwindowsfontdatabase_p.h>
 #include <qpa/qplatformfontdatabase.h>
@@ -97,9 +100,28 @@ void registerPicturesByEm(const QString &family) {
 
 } // namespace
 
+// Above 96 dots per inch (Qt then draws at a device pixel ratio above 1) no picture of the raster
+// font has the size the design asks for, and the nearest one, drawn for another resolution, is
+// wider: the captions would be cut. There the window takes a scalable face made with the same
+// widths, which Windows has since Windows 2000, else one with Arial's (as the Linux build does).
+QString scalableTwin() {
+    const QStringList families = QFontDatabase::families();
+    for (const char *candidate : {"Microsoft Sans Serif", "Arial", "Liberation Sans"}) {
+        const QString family = QString::fromLatin1(candidate);
+        if (families.contains(family, Qt::CaseInsensitive))
+            return family;
+    }
+    return {};
+}
+
 QString installFontSubstitution() {
     static const QString family = [] {
         const QString design = QString::fromLatin1(DesignFontFamily);
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        if (screen && screen->devicePixelRatio() > 1.0) {
+            if (const QString twin = scalableTwin(); !twin.isEmpty())
+                return twin;
+        }
         registerPicturesByEm(design);
         return design;
     }();

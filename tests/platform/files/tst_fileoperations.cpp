@@ -8,6 +8,7 @@
 #include "support/fsfixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -428,8 +429,10 @@ namespace {
 // A script that tells how it was run: the path it was given, its number of arguments, and a
 // variable of the environment.
 std::string probeScript(const std::string &marker) {
-    return "#!/bin/sh\nprintf '%s|%s|%s' \"$0\" \"$#\" \"$QUERVELLE_TEST_PROBE\" > '" + marker +
-           "'\n";
+    // Written aside, then renamed: the marker, once there, is whole.
+    return "#!/bin/sh\nprintf '%s|%s|%s|%s' \"$0\" \"$#\" \"$QUERVELLE_TEST_PROBE\" \"$(pwd -P)\" "
+           "> '" +
+           marker + ".part' && mv '" + marker + ".part' '" + marker + "'\n";
 }
 
 std::string trapScript(const std::string &marker) {
@@ -445,6 +448,11 @@ void TestFileOperations::startProgram_data() {
 
     QTest::newRow("script by its full path")
         << QByteArray("run.sh") << QByteArray() << QByteArrayList{};
+    // Its working folder is its own, not the folder the test works in.
+    QTest::newRow("script in a folder of its own works there")
+        << QByteArray("outils/run.sh") << QByteArray() << QByteArrayList{};
+    QTest::newRow("a folder with a space and a quote")
+        << QByteArray("mes outils'/run.sh") << QByteArray() << QByteArrayList{};
     QTest::newRow("a file named ls") << QByteArray("ls") << QByteArray() << QByteArrayList{};
     QTest::newRow("a bare name is never searched in PATH")
         << QByteArray("ls") << QByteArray("ls") << QByteArrayList{};
@@ -469,6 +477,9 @@ void TestFileOperations::startProgram() {
     const std::string marker = fsJoin(m_root, "marker");
     const std::string trapMarker = fsJoin(m_root, "trap-marker");
     const std::string path = fsJoin(m_root, name.toStdString());
+    const qsizetype slash = name.lastIndexOf('/');
+    if (slash > 0)
+        QVERIFY(fsMakeDir(fsJoin(m_root, name.left(slash).toStdString())));
     QVERIFY2(fsWriteFile(path, probeScript(marker), 0755), qPrintable(fsLastError()));
     for (const QByteArray &trap : traps)
         QVERIFY(fsWriteFile(fsJoin(m_root, trap.toStdString()), trapScript(trapMarker), 0755));
@@ -478,12 +489,12 @@ void TestFileOperations::startProgram() {
     const std::string handed = given.isEmpty() ? path : given.toStdString();
     fileops::startProgram(handed, quervelle::WindowStyleMinimizedFocus);
 
-    QTRY_VERIFY_WITH_TIMEOUT(fsReadFile(marker).find('|', fsReadFile(marker).find('|') + 1) !=
-                                     std::string::npos &&
-                                 fsReadFile(marker).back() == 'd',
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(fsExists(marker), 20000);
+    const std::string parent = path.substr(0, path.rfind('/'));
+    const QByteArray folder = QFile::encodeName(
+        QFileInfo(QFile::decodeName(parent.c_str())).canonicalFilePath()); // as pwd -P writes it
     QCOMPARE(QByteArray::fromStdString(fsReadFile(marker)),
-             QByteArray::fromStdString(handed + "|0|inherited"));
+             QByteArray::fromStdString(handed + "|0|inherited|") + folder);
     // The program ends and is reaped: no zombie is left behind.
     QTRY_COMPARE_WITH_TIMEOUT(childProcesses(), 0, 20000);
     QVERIFY(!fsExists(trapMarker));

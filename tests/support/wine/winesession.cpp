@@ -12,11 +12,13 @@ namespace quervelle::test {
 
 namespace {
 
-// Windows keeps its fonts in C:\windows\Fonts: "MS Sans Serif" (the raster font drawn at 96 dots
-// per inch) and Tahoma, the dialogs' face. Wine has its own (package fonts-wine), but Debian's
-// wine does not find them in its data folder, so they are linked where Windows keeps them.
+// Windows keeps its fonts in C:\windows\Fonts: "MS Sans Serif" (the raster font, in its set drawn
+// at 96 dots per inch and its set for larger screen resolutions, which Windows takes from 120
+// dots per inch up) and Tahoma, the dialogs' face. Wine has its own (package fonts-wine), but
+// Debian's wine does not find them in its data folder, so they are linked where Windows keeps
+// them.
 constexpr const char *WineFonts = "/usr/share/wine/fonts";
-constexpr const char *WindowsFonts[] = {"sserife.fon", "tahoma.ttf", "tahomabd.ttf"};
+constexpr const char *WindowsFonts[] = {"sserife.fon", "sseriff.fon", "tahoma.ttf", "tahomabd.ttf"};
 
 } // namespace
 
@@ -34,7 +36,10 @@ QProcessEnvironment WinePrefix::environment() const {
         env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("WINEPREFIX"), m_folder);
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
-    env.insert(QStringLiteral("WINEDLLOVERRIDES"), QStringLiteral("mscoree,mshtml="));
+    // No Mono or Gecko prompts; and no menu entries or icons of the prefix's shortcuts written
+    // into this system's desktop.
+    env.insert(QStringLiteral("WINEDLLOVERRIDES"),
+               QStringLiteral("mscoree,mshtml=;winemenubuilder.exe=d"));
     return env;
 }
 
@@ -104,6 +109,33 @@ void WinePrefix::start(QProcess &process, const QString &program, const QString 
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.start(QStringLiteral("wine"), {program});
+}
+
+int WinePrefix::wine(const QStringList &arguments, QString *output, int ms) {
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(QStringLiteral("wine"), arguments);
+    if (!process.waitForStarted(30000) || !process.waitForFinished(ms) ||
+        process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput()).remove(u'\r');
+    return process.exitCode();
+}
+
+QString WinePrefix::registry(const QString &key) {
+    QString text;
+    return wine({QStringLiteral("reg"), QStringLiteral("query"), key, QStringLiteral("/s")}, &text,
+                300000) == 0
+               ? text
+               : QString();
+}
+
+void WinePrefix::endSession() {
+    run(QStringLiteral("wineserver"), {QStringLiteral("-k")}, 30000);
 }
 
 QString XUser::xdotool(const QStringList &arguments, bool *ok) const {

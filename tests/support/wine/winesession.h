@@ -32,6 +32,14 @@ public:
     // a user starts it: none of the tests' own Qt settings, no extra library path.
     void start(QProcess &process, const QString &program, const QString &folder,
                const QString &display) const;
+    // Runs a Windows command of the prefix ("msiexec", "reg"...) to its end, up to ms; its exit
+    // code, or -1 when it could not run or did not end. What it printed goes to output.
+    int wine(const QStringList &arguments, QString *output = nullptr, int ms = 300000);
+    // The text `reg query key /s` prints: every value under key, empty when there is none.
+    QString registry(const QString &key);
+    // Ends every wine process of the prefix. The first of a session decides whether windows are
+    // shown at all: after commands run without a display, end them before showing a program.
+    void endSession();
 
 private:
     QProcessEnvironment environment() const;

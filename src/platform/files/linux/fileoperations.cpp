@@ -1,6 +1,7 @@
 #include "platform/files/fileoperations.h"
 
 #include "platform/files/errors.h"
+#include "platform/files/pathtext.h"
 
 #include <cerrno>
 #include <csignal>
@@ -57,6 +58,32 @@ private:
     posix_spawnattr_t m_attr;
 };
 
+// Owns the posix_spawn actions that give the started program its own folder as its working
+// folder: ours is "/", which it has nothing to do with. A relative path (never one the window
+// hands over) keeps our folder, against which it was meant.
+class SpawnInFolder {
+public:
+    explicit SpawnInFolder(const std::string &program) {
+        if (::posix_spawn_file_actions_init(&m_actions) != 0)
+            throw PlatformError(ErrorKind::Other, {}, ENOMEM, "posix_spawn_file_actions_init");
+        if (!pathtext::isAbsolutePath(program))
+            return;
+        const std::string folder = pathtext::parentOf(program, '/');
+        if (::posix_spawn_file_actions_addchdir_np(&m_actions, folder.c_str()) != 0) {
+            ::posix_spawn_file_actions_destroy(&m_actions);
+            throw PlatformError(ErrorKind::Other, {}, ENOMEM,
+                                "posix_spawn_file_actions_addchdir_np");
+        }
+    }
+    ~SpawnInFolder() { ::posix_spawn_file_actions_destroy(&m_actions); }
+    SpawnInFolder(const SpawnInFolder &) = delete;
+    SpawnInFolder &operator=(const SpawnInFolder &) = delete;
+    const posix_spawn_file_actions_t *get() const { return &m_actions; }
+
+private:
+    posix_spawn_file_actions_t m_actions;
+};
+
 } // namespace
 
 void killFile(const std::string &path) {
@@ -104,6 +131,7 @@ void startProgram(const std::string &path, int /*windowStyle*/) {
         throw PlatformError(ErrorKind::NotExecutable, path);
 
     SpawnAttributes attributes;
+    const SpawnInFolder folder(path);
     sigset_t noSignals;
     sigemptyset(&noSignals);
     sigset_t defaults;
@@ -120,7 +148,7 @@ void startProgram(const std::string &path, int /*windowStyle*/) {
     // Exactly that file, with itself as its only argument: no shell, no search of PATH.
     char *const argv[] = {const_cast<char *>(p), nullptr};
     pid_t pid = 0;
-    const int err = ::posix_spawn(&pid, p, nullptr, attributes.get(), argv, environ);
+    const int err = ::posix_spawn(&pid, p, folder.get(), attributes.get(), argv, environ);
     if (err != 0) {
         if (err == ENOEXEC || err == EACCES)
             throw PlatformError(ErrorKind::NotExecutable, path, err);

@@ -28,4 +28,9 @@ std::string startFolder(int &error) {
     }
 }
 
+bool leaveStartFolder(int &error) {
+    error = ::chdir("/") == 0 ? 0 : errno;
+    return error == 0;
+}
+
 } // namespace quervelle::pathtext

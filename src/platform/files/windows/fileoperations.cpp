@@ -16,6 +16,7 @@ namespace quervelle::fileops {
 
 namespace {
 
+using windows::systemFolder;
 using windows::systemPath;
 using windows::throwLastError;
 using windows::verbatimPath;
@@ -52,11 +53,14 @@ const wchar_t *commandProcessorSpecial(const std::wstring &path) {
     return nullptr;
 }
 
-std::wstring systemFolder() {
-    const UINT size = ::GetSystemDirectoryW(nullptr, 0);
-    std::wstring folder(size, L'\0');
-    folder.resize(::GetSystemDirectoryW(folder.data(), size));
-    return folder;
+// The folder a started program is given as its working folder: the one that holds it, "C:\"
+// for "C:\p.exe". Windows takes no working folder longer than MAX_PATH - 2 characters; for such
+// a folder the program gets none of ours and keeps Windows' system folder (empty: inherited).
+std::wstring workingFolderFor(const std::wstring &program) {
+    std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
+    if (folder.size() > 3 && folder[0] != L'\\')
+        folder.pop_back(); // "C:\dir", not "C:\dir\"; a root keeps its separator
+    return folder.size() <= MAX_PATH - 2 ? folder : std::wstring();
 }
 
 class ProcessHandles {
@@ -157,9 +161,12 @@ void startProgram(const std::string &path, int windowStyle) {
     // The window styles are the system's own show commands (2: minimized, with the focus).
     startup.wShowWindow = static_cast<WORD>(
         windowStyle >= SW_HIDE && windowStyle <= SW_FORCEMINIMIZE ? windowStyle : SW_SHOWNORMAL);
+    // The program works in its own folder, as when it is opened from Windows' file manager; ours
+    // is the system folder, which it has nothing to do with.
+    const std::wstring folder = workingFolderFor(file.dos);
     ProcessHandles process;
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process.info))
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &process.info))
         throwLastError(path);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/files/pathtext.h"
 
+#include "platform/files/windows/systempath.h"
 #include "platform/files/windows/widetext.h"
 
 #include <windows.h>
@@ -26,6 +27,13 @@ std::string startFolder(int &error) {
     std::wstring buffer(size, L'\0');
     buffer.resize(::GetCurrentDirectoryW(size, buffer.data()));
     return widetext::toWtf8(buffer);
+}
+
+bool leaveStartFolder(int &error) {
+    error = ::SetCurrentDirectoryW(windows::systemFolder().c_str())
+                ? 0
+                : static_cast<int>(::GetLastError());
+    return error == 0;
 }
 
 } // namespace quervelle::pathtext

@@ -148,4 +148,11 @@ std::wstring verbatimPath(const std::string &path) {
     return systemPath(path).verbatim;
 }
 
+std::wstring systemFolder() {
+    const UINT size = ::GetSystemDirectoryW(nullptr, 0);
+    std::wstring folder(size, L'\0');
+    folder.resize(::GetSystemDirectoryW(folder.data(), size));
+    return folder;
+}
+
 } // namespace quervelle::windows

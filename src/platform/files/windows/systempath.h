@@ -24,4 +24,7 @@ SystemPath systemPath(const std::string &path);
 // The "\\?\" form alone.
 std::wstring verbatimPath(const std::string &path);
 
+// Windows' system folder ("C:\Windows\system32").
+std::wstring systemFolder();
+
 } // namespace quervelle::windows
