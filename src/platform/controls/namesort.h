@@ -11,7 +11,7 @@ class NameOrder;
 // Puts the names in list order. Each name's key is made once; with a helper order (its own
 // collator) the keys of half the names are made, and that half sorted, on a second thread
 // joined before returning. The keys are freed before returning. How keys are made and sorted
-// depends on the system (src/platform/controls/linux/ or windows/, chosen by CMake).
+// depends on how Qt collates (src/platform/controls/icu/ or windows/, chosen by CMake).
 void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper = nullptr);
 
 // The same order for a list that arrives in batches, as a large folder is read: each batch's

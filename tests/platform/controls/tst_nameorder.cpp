@@ -1,4 +1,4 @@
-#include "platform/controls/linux/latinkeys.h"
+#include "platform/controls/icu/latinkeys.h"
 #include "platform/controls/nameorder.h"
 #include "platform/controls/namesort.h"
 #include "platform/files/namelist.h"

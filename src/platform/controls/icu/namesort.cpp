@@ -1,6 +1,6 @@
 #include "platform/controls/namesort.h"
 
-#include "platform/controls/linux/keywriter.h"
+#include "platform/controls/icu/keywriter.h"
 #include "platform/controls/nameorder.h"
 #include "platform/controls/twothreads.h"
 #include "platform/files/namelist.h"

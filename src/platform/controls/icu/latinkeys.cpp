@@ -1,4 +1,4 @@
-#include "platform/controls/linux/latinkeys.h"
+#include "platform/controls/icu/latinkeys.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "platform/controls/linux/keywriter.h"
+#include "platform/controls/icu/keywriter.h"
 
-#include "platform/controls/linux/latinkeys.h"
+#include "platform/controls/icu/latinkeys.h"
 
 #include <QLocale>
 
