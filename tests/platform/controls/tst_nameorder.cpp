@@ -114,6 +114,23 @@ Names sortedByList(const Names &names, const Collation &collation, bool withHelp
     return out;
 }
 
+// The same names added in batches of batchSize, as a large folder is read.
+Names sortedInBatches(const Names &names, const Collation &collation, std::size_t batchSize) {
+    NameOrder order(collation);
+    quervelle::BatchSort sort(order);
+    for (std::size_t start = 0; start < names.size(); start += batchSize) {
+        NameList batch;
+        for (std::size_t i = start; i < std::min(names.size(), start + batchSize); ++i)
+            batch.append(names[i]);
+        sort.add(std::move(batch));
+    }
+    const NameList list = sort.take();
+    Names out;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        out.emplace_back(list.name(i));
+    return out;
+}
+
 // Enough names for the sort to use its second thread: the tricky set with numbered variants.
 Names largeSet() {
     Names names;
@@ -278,6 +295,8 @@ private slots:
     void listOrderEqualsReference();
     void latinKeysAreCollatorKeys_data();
     void latinKeysAreCollatorKeys();
+    void batchesGiveTheSameOrder_data();
+    void batchesGiveTheSameOrder();
     void accentsDecideInTheLanguagesDirection_data();
     void accentsDecideInTheLanguagesDirection();
     void pairs_data();
@@ -424,6 +443,27 @@ void TestNameOrder::latinKeysAreCollatorKeys() {
         else
             QVERIFY2(keyedCount > names.size() / 10, qPrintable(QString::number(keyedCount)));
     }
+}
+
+// A folder read in batches is in the same order, on one thread or on two (large folders), with
+// names the keys cannot tell apart among them.
+void TestNameOrder::batchesGiveTheSameOrder_data() {
+    QTest::addColumn<Names>("names");
+    QTest::addColumn<std::size_t>("batchSize");
+    QTest::newRow("tricky set, one name a batch") << trickySet << std::size_t(1);
+    QTest::newRow("large set, two threads") << largeSet() << std::size_t(1000);
+    QTest::newRow("names the collator finds equal") << equalNames() << std::size_t(50);
+    QTest::newRow("random names with accents")
+        << randomNames(9000, randomLatinName, 21) << std::size_t(4096);
+}
+
+void TestNameOrder::batchesGiveTheSameOrder() {
+    QFETCH(Names, names);
+    QFETCH(std::size_t, batchSize);
+    std::mt19937 shuffler(54321);
+    std::shuffle(names.begin(), names.end(), shuffler);
+    const Collation french = lists(QLocale::French, QLocale::France);
+    QCOMPARE(sortedInBatches(names, french, batchSize), referenceOrder(names, french));
 }
 
 // Accents weigh less than letters; where two names differ only by accents, French reads them
