@@ -80,12 +80,13 @@ set(QUERVELLE_controls_SOURCES
   platform/controls/startlisting.cpp
   platform/controls/startlisting.h
   platform/controls/twothreads.h)
+# Linux sorts names with ICU's keys directly (icu/); Windows with the collator's key objects.
 set(QUERVELLE_controls_linux_SOURCES
-  platform/controls/linux/keywriter.cpp
-  platform/controls/linux/keywriter.h
-  platform/controls/linux/latinkeys.cpp
-  platform/controls/linux/latinkeys.h
-  platform/controls/linux/namesort.cpp)
+  platform/controls/icu/keywriter.cpp
+  platform/controls/icu/keywriter.h
+  platform/controls/icu/latinkeys.cpp
+  platform/controls/icu/latinkeys.h
+  platform/controls/icu/namesort.cpp)
 set(QUERVELLE_controls_windows_SOURCES
   platform/controls/windows/namesort.cpp)
 

@@ -1,7 +1,5 @@
 #include "platform/controls/nameorder.h"
 
-#include <QLocale>
-
 namespace quervelle {
 
 namespace {
@@ -15,15 +13,34 @@ QLocale collatingLocale(const QLocale &locale) {
     return locale.language() == QLocale::C ? QLocale(QLocale::French, QLocale::France) : locale;
 }
 
+QCollator collatorFor(const Collation &collation) {
+    QCollator collator(collation.locale);
+    collator.setCaseSensitivity(collation.caseSensitivity);
+    collator.setNumericMode(collation.numbersByValue);
+    collator.setIgnorePunctuation(collation.ignorePunctuation);
+    return collator;
+}
+
 } // namespace
 
-NameOrder::NameOrder() : NameOrder(collationLocale()) {}
-
-NameOrder::NameOrder(const QLocale &locale) : m_collator(collatingLocale(locale)) {
-    m_collator.setNumericMode(true);
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_collator.setIgnorePunctuation(false);
+Collation Collation::lists(const QLocale &locale) {
+    Collation collation;
+    collation.locale = collatingLocale(locale);
+    return collation;
 }
+
+Collation Collation::lists() {
+    return lists(QLocale());
+}
+
+NameOrder::NameOrder() : NameOrder(Collation::lists()) {}
+
+NameOrder::NameOrder(const QLocale &locale) : NameOrder(Collation::lists(locale)) {}
+
+NameOrder::NameOrder(const Collation &collation)
+    : m_collation(collation), m_collator(collatorFor(collation)) {}
+
+NameOrder::~NameOrder() = default;
 
 QLocale NameOrder::collationLocale() {
     return collatingLocale(QLocale());

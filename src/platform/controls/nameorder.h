@@ -7,6 +7,7 @@
 // total and the same on every run.
 
 #include <QCollator>
+#include <QLocale>
 #include <QString>
 
 #include <memory>
@@ -14,10 +15,30 @@
 
 namespace quervelle {
 
+// What the order is, written once: the collator behind NameOrder::compare() and the keys the
+// lists' sort writes itself (icu/keywriter) are both set from it.
+struct Collation {
+    // Whose alphabet: the user's, French for the bare "C" locale (see NameOrder).
+    QLocale locale;
+    // Insensitive: "a" and "A" are equal and accents still count (the collator's secondary
+    // strength); sensitive: case counts after accents (the locale's own strength).
+    Qt::CaseSensitivity caseSensitivity = Qt::CaseInsensitive;
+    // Runs of digits compare as numbers: "file2" before "file10", "007" equal to "7".
+    bool numbersByValue = true;
+    // Spaces and punctuation are skipped rather than compared as characters.
+    bool ignorePunctuation = false;
+
+    // The lists' order in locale (the user's collation locale by default).
+    static Collation lists(const QLocale &locale);
+    static Collation lists();
+};
+
 class NameOrder {
 public:
     NameOrder();
     explicit NameOrder(const QLocale &locale);
+    explicit NameOrder(const Collation &collation);
+    ~NameOrder();
     NameOrder(const NameOrder &) = delete;
     NameOrder &operator=(const NameOrder &) = delete;
 
@@ -39,19 +60,24 @@ public:
     // collates by code point and without numbers; French, the program's language, stands in.
     static QLocale collationLocale();
 
+    const Collation &collation() const { return m_collation; }
     const QCollator &collator() const { return m_collator; }
 
-    // What the sort keeps for this order from one sort to the next (where it writes the
-    // collator's keys itself: its own collator and tables), made by the sort when it first
-    // needs it. A name order, and this with it, is used by one thread at a time.
-    struct SortState {
-        virtual ~SortState() = default;
-    };
-    std::unique_ptr<SortState> &sortState() const { return m_sortState; }
+    // What the lists' sort keeps for this order from one sort to the next (where it writes the
+    // collator's keys itself: its own collator and what it learnt of it). Its type is the
+    // sort's own (namesort.cpp of icu/ or windows/); it is made at the first sort that wants
+    // it. Sorting changes it: a name order is used by one thread at a time.
+    struct SortKeys;
+    SortKeys &sortKeys();
 
 private:
+    struct SortKeysDeleter {
+        void operator()(SortKeys *keys) const;
+    };
+
+    Collation m_collation;
     QCollator m_collator;
-    mutable std::unique_ptr<SortState> m_sortState;
+    std::unique_ptr<SortKeys, SortKeysDeleter> m_sortKeys;
 };
 
 } // namespace quervelle

@@ -9,10 +9,11 @@ class NameList;
 class NameOrder;
 
 // Puts the names in list order. Each name's key is made once; with a helper order (its own
-// collator) the keys of half the names are made, and that half sorted, on a second thread
-// joined before returning. The keys are freed before returning. How keys are made and sorted
-// depends on the system (src/platform/controls/linux/ or windows/, chosen by CMake).
-void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper = nullptr);
+// collator, and the same Collation) the keys of half the names are made, and that half sorted,
+// on a second thread joined before returning. The keys are freed before returning; what the
+// sort learns of the collator stays with each order (NameOrder::sortKeys). How keys are made and
+// sorted depends on how Qt collates (src/platform/controls/icu/ or windows/, chosen by CMake).
+void sortNames(NameList &names, NameOrder &order, NameOrder *helper = nullptr);
 
 // The same order for a list that arrives in batches, as a large folder is read: each batch's
 // keys are made as it is added, so that making them goes on while the rest is still being
@@ -20,7 +21,7 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper 
 // threads, one at a time.
 class BatchSort {
 public:
-    explicit BatchSort(const NameOrder &order);
+    explicit BatchSort(NameOrder &order);
     ~BatchSort();
     BatchSort(const BatchSort &) = delete;
     BatchSort &operator=(const BatchSort &) = delete;

@@ -120,7 +120,7 @@ StartListing::~StartListing() {
 void StartListing::read() noexcept {
     try {
         m_lists.files.folder = m_lists.folders.folder = m_folder;
-        const NameOrder order;
+        NameOrder order;
         BatchSort files(order);
         // Room made at once, as the folder's size suggests, rather than by growing copy after
         // copy: on a large folder that copying, and the memory it touches, cost as much as a
@@ -151,7 +151,7 @@ void StartListing::read() noexcept {
             return;
         }
         m_lists.files.names = files.take();
-        const NameOrder helper;
+        NameOrder helper;
         sortNames(m_lists.folders.names, order, &helper);
     } catch (...) {
         m_failure = std::current_exception();

@@ -28,7 +28,14 @@ constexpr std::size_t twoThreadThreshold = 4096;
 
 } // namespace
 
-void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper) {
+// The collator's key objects are made afresh for each sort: nothing is kept with the order.
+struct NameOrder::SortKeys {};
+
+void NameOrder::SortKeysDeleter::operator()(SortKeys *keys) const {
+    delete keys;
+}
+
+void sortNames(NameList &names, NameOrder &order, NameOrder *helper) {
     const std::span<std::uint32_t> rows = names.rows();
     const std::size_t count = rows.size();
     if (count < 2)
@@ -77,11 +84,11 @@ void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper)
 }
 
 struct BatchSort::Private {
-    const NameOrder &order;
+    NameOrder &order;
     NameList names;
 };
 
-BatchSort::BatchSort(const NameOrder &order) : d(std::make_unique<Private>(Private{order, {}})) {}
+BatchSort::BatchSort(NameOrder &order) : d(std::make_unique<Private>(Private{order, {}})) {}
 
 BatchSort::~BatchSort() = default;
 

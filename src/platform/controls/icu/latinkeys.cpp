@@ -1,4 +1,4 @@
-#include "platform/controls/linux/latinkeys.h"
+#include "platform/controls/icu/latinkeys.h"
 
 #include <QString>
 
@@ -15,10 +15,18 @@ namespace quervelle {
 
 namespace {
 
-// Bytes of the collator's keys at secondary strength: the primary weights, a level separator,
-// then the secondary weights and a final zero. A run of n common weights is written as
-// (n - 1) / 33 middle bytes followed by 5 + (n - 1) % 33 when what follows is lower (the end of
-// the key), or by 0x45 - (n - 1) % 33 when it is a higher weight, such as an accent's.
+// The layout of ICU's sort keys, as ICU 72.1 writes them (the version Debian 12 ships; the
+// layout is that of ICU's own sources, icu4c/source/i18n/ of that release). Each LatinKeys
+// checks what it learns against the ICU in use and keys no name where they differ; the test
+// of this class fails then.
+//
+// At secondary strength a key is the primary weights, a level separator, then the secondary
+// weights and a final zero (collationkeys.cpp, CollationKeys::writeSortKeyUpToQuaternary). A
+// run of n common secondary weights is written as (n - 1) / 33 middle bytes followed by
+// 5 + (n - 1) % 33 when what follows is lower (the end of the key), or by 0x45 - (n - 1) % 33
+// when it is a higher weight, such as an accent's: SEC_COMMON_LOW, SEC_COMMON_MIDDLE,
+// SEC_COMMON_HIGH and SEC_COMMON_MAX_COUNT of collationkeys.h; the separator is
+// Collation::LEVEL_SEPARATOR_BYTE of collation.h.
 constexpr unsigned char LevelSeparator = 0x01;
 constexpr unsigned char CommonLow = 0x05;
 constexpr unsigned char CommonMiddle = 0x25;
@@ -28,9 +36,20 @@ constexpr std::size_t CommonMaxCount = 33;
 // Longer names are left to the collator: the secondary weights are gathered on the stack.
 constexpr std::size_t MaxNameBytes = 1024;
 
-// Numbers: at most 254 digits in one run of weights; the second byte of a number's first weight
-// tells small numbers apart by value and large ones by their count of digit pairs.
+// Numbers, in numeric mode (collationiterator.cpp, CollationIterator::appendNumericCEs and
+// appendNumericSegmentCEs): leading zeros dropped, at most 254 digits in one run of weights.
+// Each weight starts with the collator's numeric lead byte (learnt from the key of "0"); the
+// second byte of a number's first weight tells small numbers apart by value and large ones by
+// their count of digit pairs. Bytes of weights run from 2 to 255, 254 values.
 constexpr std::size_t MaxSegmentDigits = 254;
+constexpr std::uint32_t ByteValues = 254;
+constexpr std::uint32_t SmallNumbers = 74; // 0..73, second byte 2..75, one weight byte
+constexpr std::uint32_t MediumFirst = 76;  // second bytes 76..115: two bytes of value
+constexpr std::uint32_t MediumLeads = 40;
+constexpr std::uint32_t LargeFirst = 116; // second bytes 116..131: three bytes of value
+constexpr std::uint32_t LargeLeads = 16;
+constexpr std::uint32_t PairCountBase = 128; // 128 + pairs of digits (4 pairs: 132), beyond
+constexpr std::uint32_t PairBase = 11;       // a pair of digits p is written 11 + 2p
 
 using Bytes = std::string; // key bytes
 
@@ -290,7 +309,8 @@ LatinKeys::LatinKeys(const UCollator *collator) {
     const bool digitsTailored =
         std::any_of(tailored.begin() + '0', tailored.begin() + '9' + 1, [](bool t) { return t; });
     const Bytes zero = collatorKey(collator, "0");
-    if (!digitsTailored && zero.size() == 5 && zero[1] == '\x02' &&
+    const bool numeric = ucol_getAttribute(collator, UCOL_NUMERIC_COLLATION, &status) == UCOL_ON;
+    if (numeric && !digitsTailored && zero.size() == 5 && zero[1] == '\x02' &&
         zero.substr(2) == countOfWeights(1))
         m_numberLead = static_cast<std::uint8_t>(zero[0]);
     m_enabled = letter != 0;
@@ -449,32 +469,33 @@ std::size_t LatinKeys::writeNumber(const unsigned char *digits, std::size_t coun
             std::uint32_t value = 0;
             for (std::size_t i = 0; i < length; ++i)
                 value = value * 10 + at(i);
-            if (value < 74) {
+            if (value < SmallNumbers) {
                 put(lead | (2 + value) << 16);
                 continue;
             }
-            value -= 74;
-            if (value < 40 * 254) {
-                put(lead | (76 + value / 254) << 16 | (2 + value % 254) << 8);
+            value -= SmallNumbers;
+            if (value < MediumLeads * ByteValues) {
+                put(lead | (MediumFirst + value / ByteValues) << 16 |
+                    (2 + value % ByteValues) << 8);
                 continue;
             }
-            value -= 40 * 254;
-            if (value < 16 * 254 * 254) {
-                std::uint32_t weight = lead | (2 + value % 254);
-                value /= 254;
-                weight |= (2 + value % 254) << 8;
-                value /= 254;
-                weight |= (116 + value) << 16;
+            value -= MediumLeads * ByteValues;
+            if (value < LargeLeads * ByteValues * ByteValues) {
+                std::uint32_t weight = lead | (2 + value % ByteValues);
+                value /= ByteValues;
+                weight |= (2 + value % ByteValues) << 8;
+                value /= ByteValues;
+                weight |= (LargeFirst + value) << 16;
                 put(weight);
                 continue;
             }
         }
         const std::size_t pairs = (length + 1) / 2;
-        std::uint32_t weight = lead | std::uint32_t(128 + pairs) << 16;
+        std::uint32_t weight = lead | std::uint32_t(PairCountBase + pairs) << 16;
         while (at(length - 1) == 0 && at(length - 2) == 0)
             length -= 2;
         std::size_t i = length % 2 ? 1 : 2;
-        std::uint32_t pair = 11 + 2 * (length % 2 ? at(0) : at(0) * 10 + at(1));
+        std::uint32_t pair = PairBase + 2 * (length % 2 ? at(0) : at(0) * 10 + at(1));
         int shift = 8;
         while (i < length) {
             if (shift == 0) {
@@ -485,7 +506,7 @@ std::size_t LatinKeys::writeNumber(const unsigned char *digits, std::size_t coun
                 weight |= pair << shift;
                 shift -= 8;
             }
-            pair = 11 + 2 * (at(i) * 10 + at(i + 1));
+            pair = PairBase + 2 * (at(i) * 10 + at(i + 1));
             i += 2;
         }
         put(weight | (pair - 1) << shift);

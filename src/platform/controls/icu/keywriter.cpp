@@ -1,6 +1,6 @@
-#include "platform/controls/linux/keywriter.h"
+#include "platform/controls/icu/keywriter.h"
 
-#include "platform/controls/linux/latinkeys.h"
+#include "platform/controls/icu/latinkeys.h"
 
 #include <QLocale>
 
@@ -13,44 +13,37 @@
 
 namespace quervelle {
 
-namespace {
-
-// A collator set as QCollator sets its own for the locale, numbers by value, case ignored
-// (secondary strength) and punctuation kept, so that its keys order names exactly as
-// QCollator::compare does.
-UCollator *openCollator(const QLocale &locale) {
-    const QByteArray name = locale.bcp47Name().toLatin1().replace('-', '_');
+// The settings QCollator gives ICU for the same collation: with case ignored, the secondary
+// strength (accents count, case does not), else the locale's own; numbers by value or digit by
+// digit; punctuation compared or skipped; canonical equivalents equal.
+CollatorHandle openCollator(const Collation &collation) {
+    const QByteArray name = collation.locale.bcp47Name().toLatin1().replace('-', '_');
     UErrorCode status = U_ZERO_ERROR;
-    UCollator *collator = ucol_open(name.constData(), &status);
+    CollatorHandle collator(ucol_open(name.constData(), &status));
     if (U_FAILURE(status))
         throw std::runtime_error("no collator for the locale " + name.toStdString());
-    ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
-    ucol_setAttribute(collator, UCOL_STRENGTH, UCOL_SECONDARY, &status);
-    ucol_setAttribute(collator, UCOL_NUMERIC_COLLATION, UCOL_ON, &status);
-    ucol_setAttribute(collator, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
-    if (U_FAILURE(status)) {
-        ucol_close(collator);
+    const auto onIf = [](bool on) { return on ? UCOL_ON : UCOL_OFF; };
+    UCollator *c = collator.get();
+    ucol_setAttribute(c, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+    ucol_setAttribute(c, UCOL_STRENGTH,
+                      collation.caseSensitivity == Qt::CaseInsensitive ? UCOL_SECONDARY
+                                                                       : UCOL_DEFAULT_STRENGTH,
+                      &status);
+    ucol_setAttribute(c, UCOL_NUMERIC_COLLATION, onIf(collation.numbersByValue), &status);
+    ucol_setAttribute(c, UCOL_ALTERNATE_HANDLING,
+                      collation.ignorePunctuation ? UCOL_SHIFTED : UCOL_NON_IGNORABLE, &status);
+    if (U_FAILURE(status))
         throw std::runtime_error("the collator refused the lists' settings");
-    }
     return collator;
 }
 
-} // namespace
-
-void KeyWriter::CollatorCloser::operator()(UCollator *collator) const {
+void CollatorCloser::operator()(UCollator *collator) const {
     ucol_close(collator);
 }
 
-KeyWriter::KeyWriter(const QLocale &locale) : m_collator(openCollator(locale)) {}
+KeyWriter::KeyWriter(const Collation &collation) : m_collator(openCollator(collation)) {}
 
 KeyWriter::~KeyWriter() = default;
-
-KeyWriter &KeyWriter::of(const NameOrder &order) {
-    std::unique_ptr<NameOrder::SortState> &state = order.sortState();
-    if (!dynamic_cast<KeyWriter *>(state.get()))
-        state = std::make_unique<KeyWriter>(order.collator().locale());
-    return static_cast<KeyWriter &>(*state);
-}
 
 std::size_t KeyWriter::write(std::string_view name, unsigned char *out, std::size_t capacity) {
     if (capacity >= LatinKeys::maxKeyLength(name.size())) {

@@ -1,6 +1,6 @@
 #include "platform/controls/namesort.h"
 
-#include "platform/controls/linux/keywriter.h"
+#include "platform/controls/icu/keywriter.h"
 #include "platform/controls/nameorder.h"
 #include "platform/controls/twothreads.h"
 #include "platform/files/namelist.h"
@@ -20,6 +20,23 @@
 #include <vector>
 
 namespace quervelle {
+
+// Kept with each name order: the writer of its keys, its own ICU collator and what it learnt of
+// it, made once for all the sorts in that order.
+struct NameOrder::SortKeys {
+    explicit SortKeys(const Collation &collation) : writer(collation) {}
+    KeyWriter writer;
+};
+
+void NameOrder::SortKeysDeleter::operator()(SortKeys *keys) const {
+    delete keys;
+}
+
+NameOrder::SortKeys &NameOrder::sortKeys() {
+    if (!m_sortKeys)
+        m_sortKeys.reset(new SortKeys(m_collation));
+    return *m_sortKeys;
+}
 
 namespace {
 
@@ -244,9 +261,9 @@ struct SortedPart {
     std::vector<Entry> entries;
 };
 
-void keyAndSort(const NameOrder &order, const char *names, std::span<const std::uint32_t> rows,
+void keyAndSort(NameOrder &order, const char *names, std::span<const std::uint32_t> rows,
                 std::unique_ptr<SortedPart> &out) {
-    KeyWriter &writer = KeyWriter::of(order);
+    KeyWriter &writer = order.sortKeys().writer;
     out = std::make_unique<SortedPart>(rows.size());
     SortedPart &part = *out;
     for (const std::uint32_t offset : rows) {
@@ -260,14 +277,14 @@ void keyAndSort(const NameOrder &order, const char *names, std::span<const std::
 } // namespace
 
 struct BatchSort::Private {
-    explicit Private(const NameOrder &o) : order(o), keys(1 << 16) {}
-    const NameOrder &order;
+    explicit Private(NameOrder &o) : order(o), keys(1 << 16) {}
+    NameOrder &order;
     KeyArena keys;
     std::vector<Entry> entries;
     NameList names; // every batch, one after another
 };
 
-BatchSort::BatchSort(const NameOrder &order) : d(std::make_unique<Private>(order)) {}
+BatchSort::BatchSort(NameOrder &order) : d(std::make_unique<Private>(order)) {}
 
 BatchSort::~BatchSort() = default;
 
@@ -278,7 +295,7 @@ void BatchSort::reserve(std::size_t names, std::size_t nameBytes) {
 }
 
 void BatchSort::add(NameList batch) {
-    KeyWriter &writer = KeyWriter::of(d->order);
+    KeyWriter &writer = d->order.sortKeys().writer;
     const std::size_t base = d->names.byteCount();
     const std::span<std::uint32_t> rows = batch.rows();
     d->entries.reserve(d->entries.size() + rows.size());
@@ -302,7 +319,7 @@ NameList BatchSort::take() {
     return names;
 }
 
-void sortNames(NameList &names, const NameOrder &order, const NameOrder *helper) {
+void sortNames(NameList &names, NameOrder &order, NameOrder *helper) {
     const std::span<std::uint32_t> rows = names.rows();
     const std::size_t count = rows.size();
     if (count < 2)

@@ -1,8 +1,9 @@
 #pragma once
 
 // The collator's sort keys of names, written as bytes where the sort wants them. Qt collates
-// with ICU here; this asks ICU directly, its collator set as QCollator sets its own for the
-// lists, so that the keys are QCollator's own, and keys names of printable ASCII characters
+// with ICU here; this asks ICU directly, its collator set from the same Collation as
+// QCollator sets its own (openCollator), so that the keys are QCollator's own, and keys names
+// of printable ASCII characters
 // and Latin-1 letters without asking it (LatinKeys). A key ends with a zero byte that occurs
 // nowhere else in it; keys compare byte by byte as unsigned (strcmp) in the order of their names,
 // and names with equal keys are ordered by their bytes.
@@ -21,13 +22,19 @@ namespace quervelle {
 
 class LatinKeys;
 
-class KeyWriter final : public NameOrder::SortState {
-public:
-    explicit KeyWriter(const QLocale &locale);
-    ~KeyWriter() override;
+// An ICU collator set as QCollator sets its own for collation; throws when ICU has none.
+struct CollatorCloser {
+    void operator()(UCollator *collator) const;
+};
+using CollatorHandle = std::unique_ptr<UCollator, CollatorCloser>;
+CollatorHandle openCollator(const Collation &collation);
 
-    // The writer kept with order, made at the first call.
-    static KeyWriter &of(const NameOrder &order);
+class KeyWriter final {
+public:
+    explicit KeyWriter(const Collation &collation);
+    ~KeyWriter();
+    KeyWriter(const KeyWriter &) = delete;
+    KeyWriter &operator=(const KeyWriter &) = delete;
 
     // Writes the name's key into out, which holds capacity bytes, and returns the key's length;
     // when that is more than capacity, nothing usable was written: call again with room for
@@ -36,11 +43,7 @@ public:
     static std::size_t room(std::size_t nameLength) { return 4 * nameLength + 16; }
 
 private:
-    struct CollatorCloser {
-        void operator()(UCollator *collator) const;
-    };
-
-    std::unique_ptr<UCollator, CollatorCloser> m_collator;
+    CollatorHandle m_collator;
     std::unique_ptr<LatinKeys> m_latin; // learnt from the collator at the first name
     QStringDecoder m_decoder{QStringDecoder::Utf8, QStringConverter::Flag::Stateless};
     std::vector<QChar> m_text;

@@ -39,6 +39,8 @@ public:
 
     // True when at least the ASCII letters are keyed here (false when the checks failed).
     bool enabled() const { return m_enabled; }
+    // True when runs of digits are keyed here, as numbers.
+    bool numbersEnabled() const { return m_enabled && m_numberLead != 0; }
     // True when the accented letters of Latin-1 are keyed here too.
     bool accentsEnabled() const { return m_accentsEnabled; }
 
