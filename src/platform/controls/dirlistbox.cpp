@@ -94,11 +94,7 @@ struct DirListBox::State {
     }
 
     std::string rootFor(const std::string &folder) const {
-        if (const auto drive = pathtext::longestRootHolding(roots, folder, sep()))
-            return roots[*drive];
-        if (folder.size() >= 3 && folder[1] == ':')
-            return folder.substr(0, 3);
-        return std::string(1, sep());
+        return pathtext::driveRootOf(roots, folder, sep());
     }
 
     // The texts of the open rows for path under root.

@@ -19,6 +19,8 @@ char pathSeparator();
 
 // True for a path that does not depend on a current folder: "/x"; on Windows "C:\x", "\\host".
 bool isAbsolutePath(std::string_view path);
+// The same for the paths of the given separator: with '\\' "C:\x" (or "C:/x") and "\\\\host".
+bool isAbsolutePath(std::string_view path, char separator);
 
 // The folder the program was started in; empty, with the system's error number in error, when
 // it cannot be known (removed, or a folder above it unreadable).
@@ -53,5 +55,10 @@ bool liesUnder(std::string_view path, std::string_view root, char separator);
 // Of roots, the longest that path lies under (the drive holding it), or none.
 std::optional<std::size_t> longestRootHolding(std::span<const std::string> roots,
                                               std::string_view path, char separator);
+
+// The root of the drive holding path: the longest of roots it lies under; else, with '\\', its
+// first three characters when they are a letter, a colon and a separator; else the separator
+// alone. Nothing above it is ever shown in the directory list.
+std::string driveRootOf(std::span<const std::string> roots, std::string_view path, char separator);
 
 } // namespace quervelle::pathtext

@@ -11,7 +11,7 @@ char pathSeparator() {
 }
 
 bool isAbsolutePath(std::string_view path) {
-    return !path.empty() && path[0] == '/';
+    return isAbsolutePath(path, '/');
 }
 
 std::string startFolder(int &error) {

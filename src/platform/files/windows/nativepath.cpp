@@ -11,9 +11,7 @@ char pathSeparator() {
 }
 
 bool isAbsolutePath(std::string_view path) {
-    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
-        return true;
-    return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+    return isAbsolutePath(path, '\\');
 }
 
 std::string startFolder(int &error) {
