@@ -345,7 +345,8 @@ void Quervelle::bindEvents() {
 
 void Quervelle::run(const WiringRow &row) {
     ++m_handlersRun;
-    emit handlerStarted(QString::fromLatin1(row.handler.data(), qsizetype(row.handler.size())));
+    if (m_handlerStarting)
+        m_handlerStarting(row.handler);
     m_boundary->run([this, &row] { (m_handlers.get()->*row.run)(); });
 }
 
