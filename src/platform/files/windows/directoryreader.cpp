@@ -5,6 +5,7 @@
 
 #include "platform/files/namelist.h"
 #include "platform/files/pattern.h"
+#include "platform/files/windows/ownedhandle.h"
 #include "platform/files/windows/systemerror.h"
 #include "platform/files/windows/systempath.h"
 #include "platform/files/windows/widetext.h"
@@ -16,22 +17,6 @@
 namespace quervelle {
 
 namespace {
-
-// Closes the search on every way out, a name that cannot be stored included.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    ~FindHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            ::FindClose(m_handle);
-    }
-    FindHandle(const FindHandle &) = delete;
-    FindHandle &operator=(const FindHandle &) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 // The attributes of path, or the error code that says why there are none.
 DWORD attributesOf(const std::string &path, DWORD &attributes) {
@@ -60,9 +45,12 @@ int readFolder(const std::string &path, const FolderReading &into,
 
     const windows::QuietErrors quiet;
     WIN32_FIND_DATAW data;
-    FindHandle find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (find.get() == INVALID_HANDLE_VALUE) {
+    // Closed on every way out, a name that cannot be stored included.
+    const windows::OwnedHandle find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &data,
+                                                       FindExSearchNameMatch, nullptr,
+                                                       FIND_FIRST_EX_LARGE_FETCH),
+                                    ::FindClose);
+    if (!find.valid()) {
         const DWORD error = ::GetLastError();
         // An empty drive root has not even "." to give.
         if (error == ERROR_FILE_NOT_FOUND && folderStatus(path) == 0)

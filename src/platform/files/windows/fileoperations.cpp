@@ -5,6 +5,7 @@
 #include "platform/files/fileoperations.h"
 
 #include "platform/files/errors.h"
+#include "platform/files/windows/ownedhandle.h"
 #include "platform/files/windows/systemerror.h"
 #include "platform/files/windows/systempath.h"
 
@@ -16,6 +17,7 @@ namespace quervelle::fileops {
 
 namespace {
 
+using windows::OwnedHandle;
 using windows::systemPath;
 using windows::throwLastError;
 using windows::verbatimPath;
@@ -58,17 +60,6 @@ std::wstring systemFolder() {
     folder.resize(::GetSystemDirectoryW(folder.data(), size));
     return folder;
 }
-
-class ProcessHandles {
-public:
-    ~ProcessHandles() {
-        if (info.hThread)
-            ::CloseHandle(info.hThread);
-        if (info.hProcess)
-            ::CloseHandle(info.hProcess);
-    }
-    PROCESS_INFORMATION info{};
-};
 
 } // namespace
 
@@ -157,10 +148,13 @@ void startProgram(const std::string &path, int windowStyle) {
     // The window styles are the system's own show commands (2: minimized, with the focus).
     startup.wShowWindow = static_cast<WORD>(
         windowStyle >= SW_HIDE && windowStyle <= SW_FORCEMINIMIZE ? windowStyle : SW_SHOWNORMAL);
-    ProcessHandles process;
+    PROCESS_INFORMATION started{};
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process.info))
+                          nullptr, &startup, &started))
         throwLastError(path);
+    // The program runs on its own; its handles are not needed here.
+    const OwnedHandle process(started.hProcess);
+    const OwnedHandle thread(started.hThread);
 }
 
 } // namespace quervelle::fileops
