@@ -132,7 +132,7 @@ QWidget *makeControl(const Design &d, QWidget *parent) {
 } // namespace
 
 std::unique_ptr<StartListing> readStartFolder() {
-    int err = 0;
+    std::error_code err;
     std::string folder = pathtext::startFolder(err);
     if (folder.empty())
         return nullptr;
@@ -264,7 +264,7 @@ void Quervelle::startLists(std::unique_ptr<StartListing> start) {
             file1->offerListing(std::move(lists.files));
         });
     } else {
-        int err = 0;
+        std::error_code err;
         folder = pathtext::startFolder(err);
         if (folder.empty()) {
             note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");

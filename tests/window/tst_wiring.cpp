@@ -358,7 +358,8 @@ void TestWiring::boundary() {
         case Failure::None:
             break;
         case Failure::PlatformNotFound:
-            throw PlatformError(ErrorKind::NotFound, "/tmp/notes.txt", ENOENT);
+            throw PlatformError(ErrorKind::NotFound, "/tmp/notes.txt",
+                                std::error_code(ENOENT, std::generic_category()));
         case Failure::Overflow:
             throw OverflowError();
         case Failure::StdException:

@@ -206,15 +206,15 @@ void DirListBox::refresh() {
 void DirListBox::showFolder(const std::string &folder) {
     if (folder == m_state->path)
         return;
-    int err = 0;
+    std::optional<PlatformError> failure;
     try {
         load(folder);
     } catch (const PlatformError &error) {
-        err = error.osError();
+        failure = error;
     }
     emit change();
-    if (err != 0)
-        throw systemError(err, folder);
+    if (failure)
+        throw *failure;
 }
 
 void DirListBox::offerListing(ReadyListing folders) {
@@ -223,7 +223,7 @@ void DirListBox::offerListing(ReadyListing folders) {
 
 void DirListBox::load(const std::string &folder) {
     BusyCursor busy;
-    int err = 0;
+    std::error_code err;
     {
         DirListModel::Replace replace(m_state->model);
         NameList &folders = replace.folders();
@@ -240,17 +240,17 @@ void DirListBox::load(const std::string &folder) {
         } else {
             err = readFolder(folder, EntryKind::Folder, nullptr, folders,
                              [&busy](std::size_t seen) { busy.update(seen); });
-            if (err == 0) {
+            if (!err) {
                 busy.update(folders.size());
                 sortNames(folders, m_state->order, &m_state->helperOrder);
             }
         }
-        if (err != 0)
+        if (err)
             folders.clear();
         folders.shrinkToFit();
     }
     highlightShown();
-    if (err != 0)
+    if (err)
         throw systemError(err, folder);
 }
 

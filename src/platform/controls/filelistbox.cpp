@@ -83,8 +83,8 @@ void FileListBox::setFileName(const std::string &given) {
     if (!pathtext::isAbsolutePath(text))
         text = pathtext::join(m_state->path, given, separator);
     const std::size_t lastSeparator = text.find_last_of(separator);
-    const int status = folderStatus(text);
-    if (status == 0) {
+    const std::error_code status = folderStatus(text);
+    if (!status) {
         load(text);
         return;
     }
@@ -92,7 +92,7 @@ void FileListBox::setFileName(const std::string &given) {
     const std::string folder = text.substr(0, atRoot ? lastSeparator + 1 : lastSeparator);
     const std::string name = text.substr(lastSeparator + 1);
     // Something other than a folder (a file, a dangling link) in a folder that exists.
-    if (meansNoFolder(status) && !name.empty() && entryExists(text) && folderStatus(folder) == 0) {
+    if (meansNoFolder(status) && !name.empty() && entryExists(text) && !folderStatus(folder)) {
         load(folder);
         const long long row = m_state->model.names().find(name);
         if (row >= 0)
@@ -119,7 +119,7 @@ void FileListBox::offerListing(ReadyListing files) {
 
 void FileListBox::load(const std::string &folder) {
     BusyCursor busy;
-    int err = 0;
+    std::error_code err;
     {
         FileListModel::Replace replace(m_state->model);
         NameList &names = replace.names();
@@ -132,16 +132,16 @@ void FileListBox::load(const std::string &folder) {
         } else {
             err = readFolder(folder, EntryKind::File, &m_state->matcher, names,
                              [&busy](std::size_t seen) { busy.update(seen); });
-            if (err == 0) {
+            if (!err) {
                 busy.update(names.size());
                 sortNames(names, m_state->order, &m_state->helperOrder);
             }
         }
-        if (err != 0)
+        if (err)
             names.clear();
         names.shrinkToFit();
     }
-    if (err != 0)
+    if (err)
         throw systemError(err, folder);
 }
 

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace quervelle::pathtext {
 
@@ -22,9 +23,9 @@ bool isAbsolutePath(std::string_view path);
 // The same for the paths of the given separator: with '\\' "C:\x" (or "C:/x") and "\\\\host".
 bool isAbsolutePath(std::string_view path, char separator);
 
-// The folder the program was started in; empty, with the system's error number in error, when
-// it cannot be known (removed, or a folder above it unreadable).
-std::string startFolder(int &error);
+// The folder the program was started in; empty, with the system's error in error, when it
+// cannot be known (removed, or a folder above it unreadable).
+std::string startFolder(std::error_code &error);
 
 // True for "/" with '/', and for "X:\" with '\\' (any letter, either case).
 bool isDriveRoot(std::string_view path, char separator);

@@ -46,7 +46,7 @@ class SpawnAttributes {
 public:
     SpawnAttributes() {
         if (::posix_spawnattr_init(&m_attr) != 0)
-            throw PlatformError(ErrorKind::Other, {}, ENOMEM, "posix_spawnattr_init");
+            throw PlatformError(ErrorKind::Other, {}, errnoCode(ENOMEM), "posix_spawnattr_init");
     }
     ~SpawnAttributes() { ::posix_spawnattr_destroy(&m_attr); }
     SpawnAttributes(const SpawnAttributes &) = delete;
@@ -79,11 +79,11 @@ void removeDir(const std::string &path) {
     if (err == ENOTDIR && ::lstat(p, &st) == 0) {
         // The path exists but is not a folder: a file, or a link to a folder (rmdir never
         // removes through a link). Say so rather than "not found".
-        throw PlatformError(ErrorKind::NotADirectory, path, err,
+        throw PlatformError(ErrorKind::NotADirectory, path, errnoCode(err),
                             S_ISLNK(st.st_mode) ? "lien symbolique" : "");
     }
     if (err == EEXIST) // some file systems answer EEXIST for a folder that is not empty
-        throw PlatformError(ErrorKind::NotEmpty, path, err);
+        throw PlatformError(ErrorKind::NotEmpty, path, errnoCode(err));
     throw errorFromErrno(err, path);
 }
 
@@ -123,7 +123,7 @@ void startProgram(const std::string &path, int /*windowStyle*/) {
     const int err = ::posix_spawn(&pid, p, nullptr, attributes.get(), argv, environ);
     if (err != 0) {
         if (err == ENOEXEC || err == EACCES)
-            throw PlatformError(ErrorKind::NotExecutable, path, err);
+            throw PlatformError(ErrorKind::NotExecutable, path, errnoCode(err));
         throw errorFromErrno(err, path);
     }
     // Reap the program when it ends so that it never lingers as a zombie. Waiting on this one

@@ -1,5 +1,7 @@
 #include "platform/files/pathtext.h"
 
+#include "platform/files/errors.h"
+
 #include <cerrno>
 #include <climits>
 #include <unistd.h>
@@ -14,14 +16,14 @@ bool isAbsolutePath(std::string_view path) {
     return isAbsolutePath(path, '/');
 }
 
-std::string startFolder(int &error) {
-    error = 0;
+std::string startFolder(std::error_code &error) {
+    error.clear();
     std::string buffer(PATH_MAX, '\0');
     while (true) {
         if (::getcwd(buffer.data(), buffer.size()))
             return std::string(buffer.c_str());
         if (errno != ERANGE || buffer.size() > (1u << 20)) {
-            error = errno;
+            error = errnoCode(errno);
             return {};
         }
         buffer.resize(buffer.size() * 2);

@@ -1,5 +1,5 @@
-// Reading folders on Windows. The numbers returned are Windows error codes; systemError() and
-// meansNoFolder() read them.
+// Reading folders on Windows. The codes returned are Windows error codes (std::system_category());
+// systemError() and meansNoFolder() read them.
 
 #include "platform/files/directoryreader.h"
 
@@ -24,15 +24,15 @@ DWORD attributesOf(const std::string &path, DWORD &attributes) {
     try {
         attributes = ::GetFileAttributesW(windows::verbatimPath(path).c_str());
     } catch (const PlatformError &refused) {
-        return static_cast<DWORD>(refused.osError());
+        return static_cast<DWORD>(refused.osError().value());
     }
     return attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : 0;
 }
 
 } // namespace
 
-int readFolder(const std::string &path, const FolderReading &into,
-               const std::function<void(std::size_t)> &progress) {
+std::error_code readFolder(const std::string &path, const FolderReading &into,
+                           const std::function<void(std::size_t)> &progress) {
     std::wstring query;
     try {
         query = windows::verbatimPath(path);
@@ -53,9 +53,9 @@ int readFolder(const std::string &path, const FolderReading &into,
     if (!find.valid()) {
         const DWORD error = ::GetLastError();
         // An empty drive root has not even "." to give.
-        if (error == ERROR_FILE_NOT_FOUND && folderStatus(path) == 0)
-            return 0;
-        return static_cast<int>(error);
+        if (error == ERROR_FILE_NOT_FOUND && !folderStatus(path))
+            return {};
+        return windows::codeOf(error);
     }
     std::size_t seen = 0;
     do {
@@ -79,14 +79,14 @@ int readFolder(const std::string &path, const FolderReading &into,
             into.batchFull(*list);
     } while (::FindNextFileW(find.get(), &data));
     const DWORD last = ::GetLastError();
-    return last == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(last);
+    return last == ERROR_NO_MORE_FILES ? std::error_code() : windows::codeOf(last);
 }
 
-int folderStatus(const std::string &path) {
+std::error_code folderStatus(const std::string &path) {
     DWORD attributes = 0;
     if (const DWORD error = attributesOf(path, attributes))
-        return static_cast<int>(error);
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
+        return windows::codeOf(error);
+    return windows::codeOf((attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY);
 }
 
 // Windows gives a folder no size of its own.

@@ -73,9 +73,9 @@ void killFile(const std::string &path) {
         // Windows gives one code for three refusals; say which one it was.
         const DWORD found = ::GetFileAttributesW(target.c_str());
         if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY))
-            throw PlatformError(ErrorKind::IsADirectory, path, static_cast<int>(error));
+            throw PlatformError(ErrorKind::IsADirectory, path, windows::codeOf(error));
         if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_READONLY))
-            throw PlatformError(ErrorKind::AccessDenied, path, static_cast<int>(error),
+            throw PlatformError(ErrorKind::AccessDenied, path, windows::codeOf(error),
                                 "fichier en lecture seule");
     }
     throw windows::errorFrom(error, path);
@@ -116,7 +116,7 @@ void startProgram(const std::string &path, int windowStyle) {
     if (found == INVALID_FILE_ATTRIBUTES)
         throwLastError(path);
     if (found & FILE_ATTRIBUTE_DIRECTORY)
-        throw PlatformError(ErrorKind::NotExecutable, path, ERROR_DIRECTORY);
+        throw PlatformError(ErrorKind::NotExecutable, path, windows::codeOf(ERROR_DIRECTORY));
 
     // The program is named on its own, so its path is never split at a space; the command line
     // is that path quoted and nothing else.
@@ -128,7 +128,7 @@ void startProgram(const std::string &path, int windowStyle) {
         commandLine = L"\"" + file.dos + L"\"";
     } else if (extension == L"bat" || extension == L"cmd") {
         if (const wchar_t *special = commandProcessorSpecial(file.dos)) {
-            throw PlatformError(ErrorKind::NotExecutable, path, 0,
+            throw PlatformError(ErrorKind::NotExecutable, path, {},
                                 std::string("fichier de commandes dont le chemin contient « ") +
                                     static_cast<char>(*special) +
                                     " », que l'interpréteur de commandes lirait comme une "

@@ -14,11 +14,11 @@ bool isAbsolutePath(std::string_view path) {
     return isAbsolutePath(path, '\\');
 }
 
-std::string startFolder(int &error) {
-    error = 0;
+std::string startFolder(std::error_code &error) {
+    error.clear();
     const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
     if (size == 0) {
-        error = static_cast<int>(::GetLastError());
+        error = std::error_code(static_cast<int>(::GetLastError()), std::system_category());
         return {};
     }
     std::wstring buffer(size, L'\0');
