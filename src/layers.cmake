@@ -41,6 +41,7 @@ set(QUERVELLE_files_windows_SOURCES
   platform/files/windows/drives.cpp
   platform/files/windows/fileoperations.cpp
   platform/files/windows/nativepath.cpp
+  platform/files/windows/ownedhandle.h
   platform/files/windows/systemerror.cpp
   platform/files/windows/systemerror.h
   platform/files/windows/systempath.cpp
@@ -117,7 +118,10 @@ set(QUERVELLE_window_SOURCES
   window/wiring.cpp
   window/wiring.h)
 set(QUERVELLE_window_linux_SOURCES window/linux/fonts.cpp)
-set(QUERVELLE_window_windows_SOURCES window/windows/fonts.cpp)
+set(QUERVELLE_window_windows_SOURCES
+  window/windows/fonts.cpp
+  window/windows/qtfontregistry.cpp
+  window/windows/qtfontregistry.h)
 
 # The executable.
 set(QUERVELLE_program_USES window)

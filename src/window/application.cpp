@@ -52,7 +52,7 @@ int runApplication(int argc, char *argv[]) {
     // The window has taken its start folder: from here on every path the program uses is full,
     // and the folder it was started in is left free to be removed, or its disk ejected. Where
     // the move is refused the program works on as it is; only that folder stays held.
-    int error = 0;
+    std::error_code error;
     pathtext::leaveStartFolder(error);
     window.show();
     return QApplication::exec();

@@ -127,7 +127,7 @@ QWidget *makeControl(const Design &d, QWidget *parent) {
 } // namespace
 
 std::unique_ptr<StartListing> readStartFolder() {
-    int err = 0;
+    std::error_code err;
     std::string folder = pathtext::startFolder(err);
     if (folder.empty())
         return nullptr;
@@ -261,7 +261,7 @@ void Quervelle::startLists(std::unique_ptr<StartListing> start) {
             file1->offerListing(std::move(lists.files));
         });
     } else {
-        int err = 0;
+        std::error_code err;
         folder = pathtext::startFolder(err);
         if (folder.empty()) {
             note(std::string("Dossier de départ illisible (") + systemError(err, {}).what() + ")");
@@ -342,7 +342,8 @@ void Quervelle::bindEvents() {
 
 void Quervelle::run(const WiringRow &row) {
     ++m_handlersRun;
-    emit handlerStarted(QString::fromLatin1(row.handler.data(), qsizetype(row.handler.size())));
+    if (m_handlerStarting)
+        m_handlerStarting(row.handler);
     m_boundary->run([this, &row] { (m_handlers.get()->*row.run)(); });
 }
 

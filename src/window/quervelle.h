@@ -19,8 +19,10 @@
 #include <QMetaObject>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quervelle {
@@ -32,6 +34,9 @@ class QtPlatform;
 class StartListing;
 class WindowAccessibility;
 struct WiringRow;
+namespace test {
+class HandlerProbe;
+}
 
 // The folder the program was started in, its reading begun; none when that folder cannot be
 // known.
@@ -51,18 +56,15 @@ public:
     const WindowVariables &variables() const { return m_variables; }
     // The errors met while the lists were set at start; shown once the window is first shown.
     const std::vector<std::string> &startErrors() const { return m_startErrors; }
-    // How many handlers have run since the window was made.
-    int handlersRun() const { return m_handlersRun; }
-
-signals:
-    // Emitted as a handler starts, with its name from the wiring table.
-    void handlerStarted(const QString &name);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Tests see which handlers run, and how many have run, through this friend alone.
+    friend class test::HandlerProbe;
+
     Quervelle(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<StartListing> start,
               QWidget *parent);
     void createControls();
@@ -85,6 +87,7 @@ private:
     std::string m_drivesUnread; // why the drives could not be read last time; empty after a read
     bool m_startErrorsShown = false;
     int m_handlersRun = 0;
+    std::function<void(std::string_view handler)> m_handlerStarting;
     QImage m_background;
 };
 

@@ -26,7 +26,7 @@ class Handlers;
 struct WiringRow {
     std::string_view control; // the control's name, also its objectName
     std::string_view event;   // "Change", "Click" or "LostFocus"
-    std::string_view handler; // the handler's name, as the window reports it
+    std::string_view handler; // the handler's name
     void (Handlers::*run)();
 };
 

@@ -8,6 +8,7 @@
 #include "window/quervelle.h"
 
 #include "support/accessibilitybus.h"
+#include "support/skipping.h"
 #include "support/stackfixture.h"
 #include "support/xvfb.h"
 
@@ -48,7 +49,7 @@ private slots:
 
 void TestAnnounce::initTestCase() {
     if (!bus->error().isEmpty() || bus->address().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no accessibility bus: ") + bus->error()));
+        QUERVELLE_SKIP(qPrintable(QStringLiteral("no accessibility bus: ") + bus->error()));
     QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 20000);
     QAccessible::installUpdateHandler(&listen);
 }
@@ -102,7 +103,7 @@ int main(int argc, char *argv[]) {
     bus = &test::startAccessibilityBusForThisProcess(server->display());
     QApplication app(argc, argv);
     TestAnnounce test;
-    return QTest::qExec(&test, argc, argv);
+    return test::exitCode(QTest::qExec(&test, argc, argv));
 }
 
 #include "tst_announce.moc"

@@ -97,8 +97,4 @@ std::vector<std::string> rowTexts(const QAbstractItemView &view) {
     return texts;
 }
 
-bool ignoresPermissions() {
-    return geteuid() == 0;
-}
-
 } // namespace quervelle::test

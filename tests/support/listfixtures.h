@@ -46,7 +46,4 @@ std::vector<std::string> listedNames(FileListBox &list);
 // The display texts of the rows of a view, in order.
 std::vector<std::string> rowTexts(const QAbstractItemView &view);
 
-// True when this process reads folders whatever their permissions say (root).
-bool ignoresPermissions();
-
 } // namespace quervelle::test

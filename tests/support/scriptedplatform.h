@@ -1,14 +1,17 @@
 #pragma once
 
 // A Platform for the logic tests. It holds the control values the test sets, answers the dialogs
-// from queues, records every call in order as a readable line ("Dir1.Path?", "File1.Pattern=*.txt",
-// "MsgBox(Effacer le fichier ?,49,Confirmation)") and can be told to fail a given operation.
+// from queues and keeps what a user would see: the boxes shown, the folder each list shows, the
+// names the file list shows, the files and folders on a small disk of its own, the programs
+// started. It can be told to fail a given step.
 //
-// It also models what the handlers rely on from the real lists: setting Dir1.Path shows the folder
-// held for a drive and raises Dir1's Change through onDirChange when the folder differs; a folder
-// removed through removeDir is gone, so File1 re-reading it fails, and Dir1.Refresh moves to the
-// nearest folder still there (raising Change). As the real directory list does, Dir1 takes a
-// folder that is gone and raises Change before it reports that folder.
+// It behaves as the real lists do (tests/platform/tst_listcontract.cpp runs the same cases
+// against both): Dir1.Path refuses "", takes a relative path inside the folder shown and a
+// drive's text as that drive's root, shows the folder held for a drive (the last one shown on
+// it) and raises Change through onDirChange when the folder differs; Dir1 takes a folder that is
+// gone and raises Change before it reports it; Dir1.Refresh moves to the nearest folder still
+// there, never above the root of its drive. File1 re-reads its folder when given a folder, a
+// pattern or a refresh, and reports a folder that is gone; killFile removes the file.
 
 #include "logic/handlers.h"
 #include "logic/windowvariables.h"
@@ -39,36 +42,54 @@ public:
     std::int16_t listCount = 3;
     std::string dirPathValue;
     std::string filePathValue;
-    std::string fileNameValue;
-    std::int16_t fileListCountValue = 0;
+    std::string fileNameValue; // File1's selection
     std::string pattern = "*.*";
     std::array<std::string, 3> texts;
 
-    // Dir1.Path set to a key shows the folder held for it (a drive's last folder).
+    // The drives' roots ("C:\\", "/media/usb"). A folder shown on one of them is held for it.
+    std::vector<std::string> driveRoots;
+    // Dir1.Path set to a drive's root shows the folder held for it (the last one shown there).
     std::map<std::string, std::string> heldFolders;
-    // Folders that do not exist (any folder removed by removeDir joins them).
+    // Folders that do not exist (any folder removed by removeDir joins them); every other
+    // folder does.
     std::set<std::string> goneFolders;
+    // Folders made by makeDir, in order.
+    std::vector<std::string> madeFolders;
+    // The files on the disk, by full path.
+    std::set<std::string> files;
     // File details by full path; a path missing here is not found.
     std::map<std::string, FileDate> fileDates;
     std::map<std::string, std::int64_t> fileLengths;
 
+    // The names File1 shows: the files of its folder matching its pattern, as last read.
+    std::vector<std::string> listedNames;
+    // The sub-folders Dir1 shows (of the folders madeFolders holds), as last read.
+    std::vector<std::string> listedFolders;
+    // What was asked of the file system and of program start (done or refused), in order, with
+    // the exact path given:
+    // "killFile(path)", "makeDir(path)", "removeDir(path)", "shell(path,style)".
+    std::vector<std::string> operations;
+
     // Answers of the dialogs, taken in order; a dialog with no answer left is a test failure.
     std::deque<int> msgBoxAnswers;
     std::deque<std::string> inputBoxAnswers;
+    // The boxes shown, in order: "MsgBox(prompt,buttons,title)", "InputBox(prompt,title)".
+    std::vector<std::string> boxes;
 
     // Raised when Dir1's folder changes (the test wires it to Handlers::folderChanged).
     std::function<void()> onDirChange;
 
     bool unloaded = false;
 
-    // Every call so far, in order.
-    std::vector<std::string> calls;
+    // The first step named so ("Dir1.Path=", "Dir1.Refresh", "File1.FileName=", "File1.Pattern=",
+    // "File1.Refresh", "killFile", "makeDir", "removeDir", "fileDateTime", "fileLen", "shell")
+    // throws error instead of doing anything.
+    void failOn(std::string step, PlatformError error);
 
-    // The first call whose line starts with prefix throws error (after being recorded).
-    void failOn(std::string prefix, PlatformError error);
-
-    // The calls, or only the lines starting with one of the prefixes, in order.
-    std::vector<std::string> callsStartingWith(const std::vector<std::string> &prefixes) const;
+    // Files in folder, each an empty file of that name; the folder is then listed.
+    void addFiles(const std::string &folder, const std::vector<std::string> &names);
+    // Both lists show folder, read as the real lists read it.
+    void showInBothLists(const std::string &folder);
 
     char separator() const override { return sep; }
     std::string driveDrive() override;
@@ -100,13 +121,18 @@ public:
     static std::string dateText(FileDate date);
 
 private:
-    void record(std::string line);
+    void step(const std::string &name);
     // Takes folder as Dir1's, raising Change when it differs; then reports it if it is gone.
     void showDirFolder(const std::string &folder);
-    std::string parentOf(const std::string &folder) const;
+    // Takes folder as File1's and lists it; reports it if it is gone.
+    void loadFileList(const std::string &folder);
+    void loadDirList();
+    std::string rootOf(const std::string &folder) const;
+    bool isGone(const std::string &folder) const; // it or a folder above it is gone
+    std::vector<std::string> knownRoots() const;  // driveRoots and the roots folders are held for
 
     struct Failure {
-        std::string prefix;
+        std::string step;
         PlatformError error;
     };
     std::optional<Failure> m_failure;

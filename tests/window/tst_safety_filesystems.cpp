@@ -20,6 +20,8 @@
 #include "support/fsfixture.h"
 #include "support/listfixtures.h"
 #include "support/mountnamespace.h"
+#include "support/permissions.h"
+#include "support/skipping.h"
 #include "support/stackfixture.h"
 
 #include <QApplication>
@@ -31,11 +33,9 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace quervelle::test;
@@ -63,46 +63,6 @@ std::string sentenceFor(int error) {
         return std::string("Erreur (") + std::strerror(error) + ")";
     }
 }
-
-// The capability that lets root write where permissions say no, dropped from this thread's
-// effective set for as long as the object lives. The file operations run on this thread.
-class WithoutPermissionOverride {
-public:
-    WithoutPermissionOverride() {
-        if (::geteuid() != 0) {
-            m_active = true; // an ordinary user: permissions apply anyway
-            return;
-        }
-        if (::syscall(SYS_capget, &m_header, m_saved) != 0) {
-            m_reason = systemError("capget");
-            return;
-        }
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        if (::syscall(SYS_capset, &m_header, reduced) != 0) {
-            m_reason = systemError("capset");
-            return;
-        }
-        m_dropped = true;
-        m_active = true;
-    }
-    ~WithoutPermissionOverride() {
-        if (m_dropped)
-            ::syscall(SYS_capset, &m_header, m_saved);
-    }
-    WithoutPermissionOverride(const WithoutPermissionOverride &) = delete;
-    WithoutPermissionOverride &operator=(const WithoutPermissionOverride &) = delete;
-
-    bool active() const { return m_active; }
-    const QString &reason() const { return m_reason; }
-
-private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_dropped = false;
-    bool m_active = false;
-    QString m_reason;
-};
 
 } // namespace
 
@@ -238,7 +198,7 @@ void TestSafetyFileSystems::refusedWrites() {
     QFETCH(QByteArray, sentence);
     const QString reason = prepare(refusing);
     if (!reason.isEmpty())
-        QSKIP(qPrintable(reason));
+        QUERVELLE_SKIP(qPrintable(reason));
 
     const std::string folder = fsJoin(m_drive, "dossier");
     std::string target;
@@ -270,9 +230,10 @@ void TestSafetyFileSystems::refusedWrites() {
         if (refusing == Refusing::NoPermission) {
             withoutOverride = std::make_unique<WithoutPermissionOverride>();
             if (!withoutOverride->active())
-                QSKIP(qPrintable(QStringLiteral("running as root, and the permission override "
-                                                "cannot be dropped: ") +
-                                 withoutOverride->reason()));
+                QUERVELLE_SKIP(
+                    qPrintable(QStringLiteral("running as root, and the permission override "
+                                              "cannot be dropped: ") +
+                               withoutOverride->reason()));
         }
         switch (command) {
         case Command::Kill:
@@ -530,7 +491,7 @@ int main(int argc, char **argv) {
     useFrenchRegionAndUtc();
     QApplication app(argc, argv);
     TestSafetyFileSystems test;
-    return QTest::qExec(&test, argc, argv);
+    return exitCode(QTest::qExec(&test, argc, argv));
 }
 
 #include "tst_safety_filesystems.moc"

@@ -11,6 +11,7 @@
 
 #include "support/dialogscript.h"
 #include "support/fsfixture.h"
+#include "support/handlerprobe.h"
 #include "support/listfixtures.h"
 
 #include <QApplication>
@@ -151,14 +152,21 @@ void TestWiring::cleanup() {
 }
 
 QStringList TestWiring::handlersOf(const std::function<void()> &action) {
-    QSignalSpy spy(m_window.get(), &Quervelle::handlerStarted);
-    const int before = m_window->handlersRun();
-    action();
+    const int before = test::HandlerProbe::handlersRun(*m_window);
     QStringList names;
-    for (const QList<QVariant> &call : spy)
-        names << call.at(0).toString();
-    if (m_window->handlersRun() - before != names.size())
-        qWarning("handler count and handler signals disagree");
+    {
+        test::HandlerProbe probe(*m_window);
+        action();
+        names = probe.started();
+    }
+    // Every handler run is one named; a count that disagrees fails the test that asked.
+    const int run = test::HandlerProbe::handlersRun(*m_window) - before;
+    if (run != names.size())
+        QTest::qFail(qPrintable(QStringLiteral("%1 handlers run, %2 named: %3")
+                                    .arg(run)
+                                    .arg(names.size())
+                                    .arg(names.join(QLatin1Char(' ')))),
+                     __FILE__, __LINE__);
     return names;
 }
 
@@ -350,7 +358,8 @@ void TestWiring::boundary() {
         case Failure::None:
             break;
         case Failure::PlatformNotFound:
-            throw PlatformError(ErrorKind::NotFound, "/tmp/notes.txt", ENOENT);
+            throw PlatformError(ErrorKind::NotFound, "/tmp/notes.txt",
+                                std::error_code(ENOENT, std::generic_category()));
         case Failure::Overflow:
             throw OverflowError();
         case Failure::StdException:
@@ -392,7 +401,7 @@ void TestWiring::startUp() {
     auto window = std::make_unique<Quervelle>(std::move(dialogs));
     QVERIFY(QDir::setCurrent(previous));
 
-    QCOMPARE(window->handlersRun(), 0);
+    QCOMPARE(test::HandlerProbe::handlersRun(*window), 0);
     auto *drive1 = window->findChild<DriveListBox *>(QStringLiteral("Drive1"));
     auto *dir1 = window->findChild<DirListBox *>(QStringLiteral("Dir1"));
     auto *file1 = window->findChild<FileListBox *>(QStringLiteral("File1"));
@@ -419,7 +428,7 @@ void TestWiring::startUp() {
         QCOMPARE(script->log().size(), 1);
         QVERIFY(script->log().first().startsWith(QStringLiteral("Error(Dossier de départ")));
     }
-    QCOMPARE(window->handlersRun(), 0);
+    QCOMPARE(test::HandlerProbe::handlersRun(*window), 0);
 }
 
 QTEST_MAIN(TestWiring)

@@ -7,7 +7,7 @@
 set(portable_support dialogscript scriptedplatform windowboxes)
 set(portable_tests logic/tst_rules logic/tst_commands logic/tst_details logic/tst_navigation
     platform/controls/tst_folderwait platform/tst_dialogs platform/tst_qtplatform window/tst_layout
-    window/tst_assets window/tst_application)
+    window/tst_assets window/tst_application window/tst_fonts)
 
 set(support_sources support/placeholder.cpp)
 foreach(name ${portable_support})

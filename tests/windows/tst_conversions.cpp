@@ -91,9 +91,12 @@ const std::vector<ErrorRow> errorRows = {
 
 void errorOf(Check &check, const ErrorRow &row) {
     // The folder reader's numbers go through the same table.
-    const quervelle::PlatformError error = quervelle::systemError(int(row.code), "C:\\x");
+    const quervelle::PlatformError error =
+        quervelle::systemError(quervelle::windows::codeOf(row.code), "C:\\x");
     check.equal(std::string(error.what()), row.message, "sentence");
-    check.equal(error.osError(), int(row.code), "the system's code kept");
+    check.equal(error.osError().value(), int(row.code), "the system's code kept");
+    check.that(error.osError().category() == std::system_category(),
+               "kept as a Windows error code");
     check.that(row.code != ERROR_NOT_READY || row.message.size() > 20, "a text of the system");
 }
 

@@ -69,7 +69,7 @@ void eachName(Check &check, const NameRow &row) {
 
     const std::string path = tmp.path() + "\\" + utf8(row.inside);
     quervelle::NameList listed;
-    check.equal(quervelle::readFolder(path, quervelle::EntryKind::File, nullptr, listed), 0,
+    check.equal(quervelle::readFolder(path, quervelle::EntryKind::File, nullptr, listed).value(), 0,
                 "read");
     std::vector<std::int64_t> lengths;
     std::string target;

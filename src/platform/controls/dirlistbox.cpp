@@ -98,9 +98,7 @@ struct DirListBox::State {
     }
 
     std::string rootFor(const std::string &folder) const {
-        if (const auto drive = pathtext::longestRootHolding(roots, folder, sep()))
-            return roots[*drive];
-        return pathtext::driveRootOf(folder, sep());
+        return pathtext::driveRootOf(roots, folder, sep());
     }
 
     // The texts of the open rows for path under root.
@@ -242,12 +240,12 @@ void DirListBox::load(const std::string &folder) {
     {
         DirListModel::Replace replace(m_state->model);
         replace.folders() = std::move(listing.names);
-        if (listing.error != 0)
+        if (listing.error)
             replace.folders().clear();
         replace.folders().shrinkToFit();
     }
     highlightShown();
-    if (listing.error != 0)
+    if (listing.error)
         throw systemError(listing.error, folder);
 }
 

@@ -80,15 +80,15 @@ void FileListBox::setFileName(const std::string &given) {
     std::string text = given;
     if (!pathtext::isAbsolutePath(text))
         text = pathtext::join(m_state->path, given, separator);
-    const int status = folderStatus(text);
-    if (status == 0) {
+    const std::error_code status = folderStatus(text);
+    if (!status) {
         load(text);
         return;
     }
     const std::string folder = pathtext::parentOf(text, separator);
     const std::string name(pathtext::nameOf(text, separator));
     // Something other than a folder (a file, a dangling link) in a folder that exists.
-    if (meansNoFolder(status) && !name.empty() && entryExists(text) && folderStatus(folder) == 0) {
+    if (meansNoFolder(status) && !name.empty() && entryExists(text) && !folderStatus(folder)) {
         load(folder);
         const long long row = m_state->model.names().find(name);
         if (row >= 0)
@@ -133,11 +133,11 @@ void FileListBox::load(const std::string &folder) {
         FileListModel::Replace replace(m_state->model);
         m_state->path = folder;
         replace.names() = std::move(listing.names);
-        if (listing.error != 0)
+        if (listing.error)
             replace.names().clear();
         replace.names().shrinkToFit();
     }
-    if (listing.error != 0)
+    if (listing.error)
         throw systemError(listing.error, folder);
 }
 

@@ -338,7 +338,7 @@ public:
                                          if (stop.load(std::memory_order_relaxed))
                                              throw ReadStopped();
                                      });
-        if (m_listing.error != 0) {
+        if (m_listing.error) {
             names.clear();
         } else {
             const std::lock_guard lock(m_order->sorting);

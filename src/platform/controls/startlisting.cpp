@@ -127,7 +127,7 @@ void StartListing::read() noexcept {
         // good part of the sort.
         const std::size_t expected = expectedNames(m_folder);
         files.reserve(expected, expected * averageNameBytes);
-        int error = 0;
+        std::error_code error;
         {
             Keyer keyer(files);
             const auto freshBatch = [] {
@@ -146,7 +146,7 @@ void StartListing::read() noexcept {
             keyer.finish();
         }
         m_lists.files.error = m_lists.folders.error = error;
-        if (error != 0) {
+        if (error) {
             m_lists.folders.names.clear();
             return;
         }

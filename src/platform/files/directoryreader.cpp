@@ -2,8 +2,8 @@
 
 namespace quervelle {
 
-int readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pattern,
-               NameList &out, const std::function<void(std::size_t)> &progress) {
+std::error_code readFolder(const std::string &path, EntryKind kind, const PatternMatcher *pattern,
+                           NameList &out, const std::function<void(std::size_t)> &progress) {
     FolderReading into;
     if (kind == EntryKind::File) {
         into.files = &out;

@@ -6,7 +6,8 @@
 
 namespace quervelle {
 
-PlatformError::PlatformError(ErrorKind kind, std::string path, int osError, std::string systemText)
+PlatformError::PlatformError(ErrorKind kind, std::string path, std::error_code osError,
+                             std::string systemText)
     : std::runtime_error(frenchMessage(kind, path, systemText)), m_kind(kind),
       m_path(std::move(path)), m_osError(osError) {}
 
@@ -108,9 +109,14 @@ ErrorKind errorKindFromErrno(int err) {
     }
 }
 
+std::error_code errnoCode(int err) {
+    return err == 0 ? std::error_code() : std::error_code(err, std::generic_category());
+}
+
 PlatformError errorFromErrno(int err, const std::string &path) {
     const ErrorKind kind = errorKindFromErrno(err);
-    return PlatformError(kind, path, err, kind == ErrorKind::Other ? std::strerror(err) : "");
+    return PlatformError(kind, path, errnoCode(err),
+                         kind == ErrorKind::Other ? std::strerror(err) : "");
 }
 
 } // namespace quervelle

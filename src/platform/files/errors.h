@@ -9,6 +9,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace quervelle {
 
@@ -30,17 +31,20 @@ enum class ErrorKind {
 
 class PlatformError : public std::runtime_error {
 public:
-    // systemText is the operating system's own wording, used for ErrorKind::Other.
-    PlatformError(ErrorKind kind, std::string path, int osError = 0, std::string systemText = {});
+    // osError is the system's own code, in its category: an errno value in generic_category()
+    // on Linux, a Windows error code in system_category() on Windows; empty when the program
+    // refused by itself. systemText is the system's own wording, used for ErrorKind::Other.
+    PlatformError(ErrorKind kind, std::string path, std::error_code osError = {},
+                  std::string systemText = {});
 
     ErrorKind kind() const { return m_kind; }
     const std::string &path() const { return m_path; }
-    int osError() const { return m_osError; }
+    const std::error_code &osError() const { return m_osError; }
 
 private:
     ErrorKind m_kind;
     std::string m_path;
-    int m_osError;
+    std::error_code m_osError;
 };
 
 class OverflowError : public std::runtime_error {
@@ -61,6 +65,9 @@ std::string frenchMessage(ErrorKind kind, const std::string &path, const std::st
 
 // The condition an errno value stands for.
 ErrorKind errorKindFromErrno(int err);
+
+// An errno value typed as such: in std::generic_category(); none for 0.
+std::error_code errnoCode(int err);
 
 // A PlatformError for a failed system call on path, from its errno value.
 PlatformError errorFromErrno(int err, const std::string &path);

@@ -28,6 +28,14 @@ std::optional<std::string> driveRootNamed(std::string_view text, char separator)
     return std::string{letter, ':', '\\'};
 }
 
+bool isAbsolutePath(std::string_view path, char separator) {
+    if (separator != '\\')
+        return !path.empty() && path[0] == separator;
+    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
+        return true;
+    return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+}
+
 std::string collapseSeparators(std::string_view path, char separator) {
     std::string out;
     out.reserve(path.size());
@@ -77,12 +85,6 @@ std::string_view nameOf(std::string_view path, char separator) {
     return last == std::string_view::npos ? path : path.substr(last + 1);
 }
 
-std::string driveRootOf(std::string_view path, char separator) {
-    if (separator == '\\' && path.size() >= 2 && isLetter(path[0]) && path[1] == ':')
-        return std::string{path[0], ':', '\\'};
-    return std::string(1, separator);
-}
-
 std::vector<std::string> namesBelow(std::string_view path, std::string_view root, char separator) {
     std::vector<std::string> names;
     if (!liesUnder(path, root, separator))
@@ -118,6 +120,14 @@ std::optional<std::size_t> longestRootHolding(std::span<const std::string> roots
             best = i;
     }
     return best;
+}
+
+std::string driveRootOf(std::span<const std::string> roots, std::string_view path, char separator) {
+    if (const auto drive = longestRootHolding(roots, path, separator))
+        return roots[*drive];
+    if (separator == '\\' && path.size() >= 2 && isLetter(path[0]) && path[1] == ':')
+        return std::string{path[0], ':', '\\'};
+    return std::string(1, separator);
 }
 
 } // namespace quervelle::pathtext

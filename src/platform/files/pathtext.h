@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace quervelle::pathtext {
@@ -20,16 +21,18 @@ char pathSeparator();
 
 // True for a path that does not depend on a current folder: "/x"; on Windows "C:\x", "\\host".
 bool isAbsolutePath(std::string_view path);
+// The same for the paths of the given separator: with '\\' "C:\x" (or "C:/x") and "\\\\host".
+bool isAbsolutePath(std::string_view path, char separator);
 
-// The folder the program was started in; empty, with the system's error number in error, when
-// it cannot be known (removed, or a folder above it unreadable).
-std::string startFolder(int &error);
+// The folder the program was started in; empty, with the system's error in error, when it
+// cannot be known (removed, or a folder above it unreadable).
+std::string startFolder(std::error_code &error);
 
 // Moves this process's working folder, once the start folder is taken, to one the user never
 // removes or ejects: "/" on Linux, the system folder on Windows. A process's working folder
 // cannot be removed on Windows, nor its file system unmounted, as long as the process runs.
-// False, with the system's error number in error, when it cannot move.
-bool leaveStartFolder(int &error);
+// False, with the system's error in error, when it cannot move.
+bool leaveStartFolder(std::error_code &error);
 
 // True for "/" with '/', and for "X:\" with '\\' (any letter, either case).
 bool isDriveRoot(std::string_view path, char separator);
@@ -57,10 +60,6 @@ std::string parentOf(std::string_view path, char separator);
 // whole text when it has none.
 std::string_view nameOf(std::string_view path, char separator);
 
-// The root of the drive path begins on where no drive known holds it: with '\\' "X:\\" for a
-// path that begins with a letter and a colon, else the separator alone.
-std::string driveRootOf(std::string_view path, char separator);
-
 // The names of the folders from root down to path, in order ("/home/anne" under "/" gives
 // "home", "anne"); none when path is root or does not lie under it.
 std::vector<std::string> namesBelow(std::string_view path, std::string_view root, char separator);
@@ -72,5 +71,10 @@ bool liesUnder(std::string_view path, std::string_view root, char separator);
 // Of roots, the longest that path lies under (the drive holding it), or none.
 std::optional<std::size_t> longestRootHolding(std::span<const std::string> roots,
                                               std::string_view path, char separator);
+
+// The root of the drive holding path: the longest of roots it lies under; else, with '\\', "X:\\"
+// for a path that begins with a letter and a colon; else the separator alone. Nothing above it is
+// ever shown in the directory list.
+std::string driveRootOf(std::span<const std::string> roots, std::string_view path, char separator);
 
 } // namespace quervelle::pathtext

@@ -8,14 +8,12 @@
 
 #include "window/fonts.h"
 
+#include "window/windows/qtfontregistry.h"
+
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
-#include <QtGui/private/qguiapplication_p.h>
-#include <QtGui/private/qwindowsfontdatabase_p.h>
-#include <qpa/qplatformfontdatabase.h>
-#include <qpa/qplatformintegration.h>
 
 #include <windows.h>
 
@@ -41,61 +39,71 @@ int CALLBACK addPicture(const LOGFONTW *font, const TEXTMETRICW *metric, DWORD t
     return 1;
 }
 
+// The screen's device context, given back on every way out (the listing calls back into code
+// that may throw).
+class ScreenContext {
+public:
+    ScreenContext() : m_dc(::GetDC(nullptr)) {}
+    ~ScreenContext() {
+        if (m_dc)
+            ::ReleaseDC(nullptr, m_dc);
+    }
+    ScreenContext(const ScreenContext &) = delete;
+    ScreenContext &operator=(const ScreenContext &) = delete;
+    HDC get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
 // The pictures of family when it is a raster font; none for a scalable or missing one.
 std::vector<Picture> rasterPictures(const QString &family) {
     std::vector<Picture> pictures;
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
     family.left(LF_FACESIZE - 1).toWCharArray(wanted.lfFaceName);
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, addPicture, reinterpret_cast<LPARAM>(&pictures), 0);
-    ReleaseDC(nullptr, screen);
+    const ScreenContext screen;
+    if (screen.get())
+        EnumFontFamiliesExW(screen.get(), &wanted, addPicture, reinterpret_cast<LPARAM>(&pictures),
+                            0);
     return pictures;
 }
 
-QSupportedWritingSystems writingSystems(BYTE charSet) {
-    QSupportedWritingSystems systems;
+QFontDatabase::WritingSystem writingSystem(BYTE charSet) {
     switch (charSet) {
     case ANSI_CHARSET:
     case EASTEUROPE_CHARSET:
     case BALTIC_CHARSET:
     case TURKISH_CHARSET:
-        systems.setSupported(QFontDatabase::Latin);
-        break;
+        return QFontDatabase::Latin;
     case GREEK_CHARSET:
-        systems.setSupported(QFontDatabase::Greek);
-        break;
+        return QFontDatabase::Greek;
     case RUSSIAN_CHARSET:
-        systems.setSupported(QFontDatabase::Cyrillic);
-        break;
+        return QFontDatabase::Cyrillic;
     default:
-        break;
+        return QFontDatabase::Any;
     }
-    return systems;
 }
 
-// Registers each picture as Qt itself would, with its em as its pixel size; Qt then reads the
-// family no further. Only Qt's GDI font database, the default one, sizes raster fonts this way
-// and names a font to Windows by its family alone (no file handle).
-void registerPicturesByEm(const QString &family) {
-    QPlatformIntegration *integration = QGuiApplicationPrivate::platformIntegration();
-    if (!integration || !dynamic_cast<QWindowsFontDatabase *>(integration->fontDatabase()))
-        return;
-    QFontDatabase::families(); // every family listed first, so that this one is not the only one
-    for (const Picture &picture : rasterPictures(family)) {
+// Each picture with its em as its pixel size, in every weight and style Windows draws it in.
+std::vector<RasterFace> facesByEm(const std::vector<Picture> &pictures) {
+    std::vector<RasterFace> faces;
+    for (const Picture &picture : pictures) {
         const TEXTMETRICW &m = picture.metric;
         const auto weight = QFont::Weight(m.tmWeight);
-        const bool fixedPitch = !(m.tmPitchAndFamily & TMPF_FIXED_PITCH);
-        const int em = m.tmHeight - m.tmInternalLeading;
-        const QSupportedWritingSystems systems = writingSystems(picture.charSet);
         // Windows makes the bold and italic faces of a raster font itself.
         const QFont::Weight bold = weight <= QFont::DemiBold ? QFont::Bold : weight;
         for (const QFont::Weight w : {weight, bold})
             for (const QFont::Style style : {QFont::StyleNormal, QFont::StyleItalic})
-                QPlatformFontDatabase::registerFont(family, QString(), QString(), w, style,
-                                                    QFont::Unstretched, false, false, em,
-                                                    fixedPitch, systems, nullptr);
+                faces.push_back({m.tmHeight - m.tmInternalLeading, w, style,
+                                 !(m.tmPitchAndFamily & TMPF_FIXED_PITCH),
+                                 writingSystem(picture.charSet)});
     }
+    return faces;
+}
+
+void registerPicturesByEm(const QString &family) {
+    registerRasterFacesByEm(family, facesByEm(rasterPictures(family)));
 }
 
 } // namespace

@@ -60,7 +60,9 @@ void TestErrors::fromErrno() {
     QFETCH(QString, message);
     const quervelle::PlatformError error = quervelle::errorFromErrno(err, "/home/anne/notes.txt");
     QCOMPARE(error.kind(), kind);
-    QCOMPARE(error.osError(), err);
+    // The code kept as what it is: an errno value.
+    QCOMPARE(error.osError().value(), err);
+    QVERIFY(error.osError().category() == std::generic_category());
     QCOMPARE(error.path(), std::string("/home/anne/notes.txt"));
     QCOMPARE(QString::fromUtf8(error.what()), message);
 }
@@ -80,8 +82,8 @@ void TestErrors::pathBytesKept() {
 }
 
 void TestErrors::detailShown() {
-    const quervelle::PlatformError error(ErrorKind::NotADirectory, "/tmp/lien", ENOTDIR,
-                                         "lien symbolique");
+    const quervelle::PlatformError error(ErrorKind::NotADirectory, "/tmp/lien",
+                                         quervelle::errnoCode(ENOTDIR), "lien symbolique");
     QCOMPARE(QString::fromUtf8(error.what()),
              QStringLiteral("Ce n'est pas un dossier (lien symbolique) : /tmp/lien"));
 }

@@ -6,6 +6,8 @@
 #include "platform/platform.h"
 
 #include "support/fsfixture.h"
+#include "support/permissions.h"
+#include "support/skipping.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -401,7 +403,7 @@ void TestFileOperations::details() {
     struct stat st {};
     QCOMPARE(::lstat(kind == QLatin1String("dangling") ? path.c_str() : target.c_str(), &st), 0);
     if (st.st_mtim.tv_sec != modified)
-        QSKIP("the file system here cannot store this date");
+        QUERVELLE_SKIP("the file system here cannot store this date");
 
     QCOMPARE(fileops::fileLength(path), expectedLength);
     QCOMPARE(fileops::fileDate(path).secondsSinceEpoch, expectedDate);
@@ -551,7 +553,7 @@ void TestFileOperations::readOnlyFileSystem() {
     QFETCH(QString, operation);
     QFETCH(QByteArray, target);
     if (!g_mounts.ready)
-        QSKIP(qPrintable(g_mounts.reason));
+        QUERVELLE_SKIP(qPrintable(g_mounts.reason));
     const std::string ro = fsJoin(m_root, "ro");
     QVERIFY(fsMakeDir(ro) && fsWriteFile(fsJoin(ro, "f"), "data") &&
             fsMakeDir(fsJoin(ro, "empty")));
@@ -581,7 +583,7 @@ void TestFileOperations::readOnlyFileSystem() {
 
 void TestFileOperations::fullFileSystem() {
     if (!g_mounts.ready)
-        QSKIP(qPrintable(g_mounts.reason));
+        QUERVELLE_SKIP(qPrintable(g_mounts.reason));
     const std::string full = fsJoin(m_root, "full");
     QVERIFY(fsMakeDir(full));
     QVERIFY2(::mount("quervelle-test", full.c_str(), "tmpfs", 0, "size=64k,nr_inodes=8") == 0,
@@ -608,8 +610,11 @@ void TestFileOperations::noWritePermission_data() {
 void TestFileOperations::noWritePermission() {
     QFETCH(QString, operation);
     QFETCH(QByteArray, target);
-    if (::geteuid() == 0)
-        QSKIP("running as root: permission bits do not stop root");
+    const WithoutPermissionOverride asUser;
+    if (!asUser.active())
+        QUERVELLE_SKIP(qPrintable(QStringLiteral("as root, without dropping its permission "
+                                                 "override: ") +
+                                  asUser.reason()));
     const std::string locked = fsJoin(m_root, "locked");
     QVERIFY(fsMakeDir(locked) && fsWriteFile(fsJoin(locked, "f"), "data") &&
             fsMakeDir(fsJoin(locked, "empty")));
@@ -635,7 +640,7 @@ int main(int argc, char **argv) {
     preparePrivateMounts(); // before Qt starts any thread
     QCoreApplication app(argc, argv);
     TestFileOperations test;
-    return QTest::qExec(&test, argc, argv);
+    return exitCode(QTest::qExec(&test, argc, argv));
 }
 
 #include "tst_fileoperations.moc"

@@ -201,7 +201,7 @@ void TestPathText::driveRootOf() {
     QFETCH(char, separator);
     QFETCH(QByteArray, path);
     QFETCH(QByteArray, root);
-    QCOMPARE(QByteArray::fromStdString(pathtext::driveRootOf(path.toStdString(), separator)), root);
+    QCOMPARE(QByteArray::fromStdString(pathtext::driveRootOf({}, path.toStdString(), separator)), root);
 }
 
 void TestPathText::namesBelow_data() {

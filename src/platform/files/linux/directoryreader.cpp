@@ -74,10 +74,8 @@ bool hasNul(const std::string &path) {
     return path.find('\0') != std::string::npos;
 }
 
-} // namespace
-
-int readFolder(const std::string &path, const FolderReading &into,
-               const std::function<void(std::size_t)> &progress) {
+int readInto(const std::string &path, const FolderReading &into,
+             const std::function<void(std::size_t)> &progress) {
     if (hasNul(path))
         return EINVAL;
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -133,13 +131,20 @@ int readFolder(const std::string &path, const FolderReading &into,
     }
 }
 
-int folderStatus(const std::string &path) {
+} // namespace
+
+std::error_code readFolder(const std::string &path, const FolderReading &into,
+                           const std::function<void(std::size_t)> &progress) {
+    return errnoCode(readInto(path, into, progress));
+}
+
+std::error_code folderStatus(const std::string &path) {
     if (hasNul(path))
-        return EINVAL;
+        return errnoCode(EINVAL);
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
-        return errno;
-    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+        return errnoCode(errno);
+    return S_ISDIR(st.st_mode) ? std::error_code() : errnoCode(ENOTDIR);
 }
 
 std::uintmax_t folderSize(const std::string &path) {
@@ -154,12 +159,12 @@ bool entryExists(const std::string &path) {
     return !hasNul(path) && lstat(path.c_str(), &st) == 0;
 }
 
-PlatformError systemError(int code, const std::string &path) {
-    return errorFromErrno(code, path);
+PlatformError systemError(std::error_code code, const std::string &path) {
+    return errorFromErrno(code.value(), path);
 }
 
-bool meansNoFolder(int code) {
-    return code == ENOENT || code == ENOTDIR;
+bool meansNoFolder(std::error_code code) {
+    return code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory;
 }
 
 } // namespace quervelle

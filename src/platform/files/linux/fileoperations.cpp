@@ -47,7 +47,7 @@ class SpawnAttributes {
 public:
     SpawnAttributes() {
         if (::posix_spawnattr_init(&m_attr) != 0)
-            throw PlatformError(ErrorKind::Other, {}, ENOMEM, "posix_spawnattr_init");
+            throw PlatformError(ErrorKind::Other, {}, errnoCode(ENOMEM), "posix_spawnattr_init");
     }
     ~SpawnAttributes() { ::posix_spawnattr_destroy(&m_attr); }
     SpawnAttributes(const SpawnAttributes &) = delete;
@@ -65,13 +65,14 @@ class SpawnInFolder {
 public:
     explicit SpawnInFolder(const std::string &program) {
         if (::posix_spawn_file_actions_init(&m_actions) != 0)
-            throw PlatformError(ErrorKind::Other, {}, ENOMEM, "posix_spawn_file_actions_init");
+            throw PlatformError(ErrorKind::Other, {}, errnoCode(ENOMEM),
+                                "posix_spawn_file_actions_init");
         if (!pathtext::isAbsolutePath(program))
             return;
         const std::string folder = pathtext::parentOf(program, '/');
         if (::posix_spawn_file_actions_addchdir_np(&m_actions, folder.c_str()) != 0) {
             ::posix_spawn_file_actions_destroy(&m_actions);
-            throw PlatformError(ErrorKind::Other, {}, ENOMEM,
+            throw PlatformError(ErrorKind::Other, {}, errnoCode(ENOMEM),
                                 "posix_spawn_file_actions_addchdir_np");
         }
     }
@@ -106,11 +107,11 @@ void removeDir(const std::string &path) {
     if (err == ENOTDIR && ::lstat(p, &st) == 0) {
         // The path exists but is not a folder: a file, or a link to a folder (rmdir never
         // removes through a link). Say so rather than "not found".
-        throw PlatformError(ErrorKind::NotADirectory, path, err,
+        throw PlatformError(ErrorKind::NotADirectory, path, errnoCode(err),
                             S_ISLNK(st.st_mode) ? "lien symbolique" : "");
     }
     if (err == EEXIST) // some file systems answer EEXIST for a folder that is not empty
-        throw PlatformError(ErrorKind::NotEmpty, path, err);
+        throw PlatformError(ErrorKind::NotEmpty, path, errnoCode(err));
     throw errorFromErrno(err, path);
 }
 
@@ -151,7 +152,7 @@ void startProgram(const std::string &path, int /*windowStyle*/) {
     const int err = ::posix_spawn(&pid, p, folder.get(), attributes.get(), argv, environ);
     if (err != 0) {
         if (err == ENOEXEC || err == EACCES)
-            throw PlatformError(ErrorKind::NotExecutable, path, err);
+            throw PlatformError(ErrorKind::NotExecutable, path, errnoCode(err));
         throw errorFromErrno(err, path);
     }
     // Reap the program when it ends so that it never lingers as a zombie. Waiting on this one

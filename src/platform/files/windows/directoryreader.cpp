@@ -1,10 +1,11 @@
-// Reading folders on Windows. The numbers returned are Windows error codes; systemError() and
-// meansNoFolder() read them.
+// Reading folders on Windows. The codes returned are Windows error codes (std::system_category());
+// systemError() and meansNoFolder() read them.
 
 #include "platform/files/directoryreader.h"
 
 #include "platform/files/namelist.h"
 #include "platform/files/pattern.h"
+#include "platform/files/windows/ownedhandle.h"
 #include "platform/files/windows/systemerror.h"
 #include "platform/files/windows/systempath.h"
 #include "platform/files/windows/widetext.h"
@@ -17,37 +18,21 @@ namespace quervelle {
 
 namespace {
 
-// Closes the search on every way out, a name that cannot be stored included.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    ~FindHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            ::FindClose(m_handle);
-    }
-    FindHandle(const FindHandle &) = delete;
-    FindHandle &operator=(const FindHandle &) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 // The attributes of path, or the error code that says why there are none.
 DWORD attributesOf(const std::string &path, DWORD &attributes) {
     const windows::QuietErrors quiet;
     try {
         attributes = ::GetFileAttributesW(windows::verbatimPath(path).c_str());
     } catch (const PlatformError &refused) {
-        return static_cast<DWORD>(refused.osError());
+        return static_cast<DWORD>(refused.osError().value());
     }
     return attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : 0;
 }
 
 } // namespace
 
-int readFolder(const std::string &path, const FolderReading &into,
-               const std::function<void(std::size_t)> &progress) {
+std::error_code readFolder(const std::string &path, const FolderReading &into,
+                           const std::function<void(std::size_t)> &progress) {
     std::wstring query;
     try {
         query = windows::verbatimPath(path);
@@ -60,14 +45,17 @@ int readFolder(const std::string &path, const FolderReading &into,
 
     const windows::QuietErrors quiet;
     WIN32_FIND_DATAW data;
-    FindHandle find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (find.get() == INVALID_HANDLE_VALUE) {
+    // Closed on every way out, a name that cannot be stored included.
+    const windows::OwnedHandle find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &data,
+                                                       FindExSearchNameMatch, nullptr,
+                                                       FIND_FIRST_EX_LARGE_FETCH),
+                                    ::FindClose);
+    if (!find.valid()) {
         const DWORD error = ::GetLastError();
         // An empty drive root has not even "." to give.
-        if (error == ERROR_FILE_NOT_FOUND && folderStatus(path) == 0)
-            return 0;
-        return static_cast<int>(error);
+        if (error == ERROR_FILE_NOT_FOUND && !folderStatus(path))
+            return {};
+        return windows::codeOf(error);
     }
     std::size_t seen = 0;
     do {
@@ -91,14 +79,14 @@ int readFolder(const std::string &path, const FolderReading &into,
             into.batchFull(*list);
     } while (::FindNextFileW(find.get(), &data));
     const DWORD last = ::GetLastError();
-    return last == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(last);
+    return last == ERROR_NO_MORE_FILES ? std::error_code() : windows::codeOf(last);
 }
 
-int folderStatus(const std::string &path) {
+std::error_code folderStatus(const std::string &path) {
     DWORD attributes = 0;
     if (const DWORD error = attributesOf(path, attributes))
-        return static_cast<int>(error);
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
+        return windows::codeOf(error);
+    return windows::codeOf((attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY);
 }
 
 // Windows gives a folder no size of its own.

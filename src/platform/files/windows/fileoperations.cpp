@@ -5,6 +5,7 @@
 #include "platform/files/fileoperations.h"
 
 #include "platform/files/errors.h"
+#include "platform/files/windows/ownedhandle.h"
 #include "platform/files/windows/systemerror.h"
 #include "platform/files/windows/systempath.h"
 
@@ -16,6 +17,7 @@ namespace quervelle::fileops {
 
 namespace {
 
+using windows::OwnedHandle;
 using windows::systemFolder;
 using windows::systemPath;
 using windows::throwLastError;
@@ -63,17 +65,6 @@ std::wstring workingFolderFor(const std::wstring &program) {
     return folder.size() <= MAX_PATH - 2 ? folder : std::wstring();
 }
 
-class ProcessHandles {
-public:
-    ~ProcessHandles() {
-        if (info.hThread)
-            ::CloseHandle(info.hThread);
-        if (info.hProcess)
-            ::CloseHandle(info.hProcess);
-    }
-    PROCESS_INFORMATION info{};
-};
-
 } // namespace
 
 void killFile(const std::string &path) {
@@ -86,9 +77,9 @@ void killFile(const std::string &path) {
         // Windows gives one code for three refusals; say which one it was.
         const DWORD found = ::GetFileAttributesW(target.c_str());
         if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY))
-            throw PlatformError(ErrorKind::IsADirectory, path, static_cast<int>(error));
+            throw PlatformError(ErrorKind::IsADirectory, path, windows::codeOf(error));
         if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_READONLY))
-            throw PlatformError(ErrorKind::AccessDenied, path, static_cast<int>(error),
+            throw PlatformError(ErrorKind::AccessDenied, path, windows::codeOf(error),
                                 "fichier en lecture seule");
     }
     throw windows::errorFrom(error, path);
@@ -129,7 +120,7 @@ void startProgram(const std::string &path, int windowStyle) {
     if (found == INVALID_FILE_ATTRIBUTES)
         throwLastError(path);
     if (found & FILE_ATTRIBUTE_DIRECTORY)
-        throw PlatformError(ErrorKind::NotExecutable, path, ERROR_DIRECTORY);
+        throw PlatformError(ErrorKind::NotExecutable, path, windows::codeOf(ERROR_DIRECTORY));
 
     // The program is named on its own, so its path is never split at a space; the command line
     // is that path quoted and nothing else.
@@ -141,7 +132,7 @@ void startProgram(const std::string &path, int windowStyle) {
         commandLine = L"\"" + file.dos + L"\"";
     } else if (extension == L"bat" || extension == L"cmd") {
         if (const wchar_t *special = commandProcessorSpecial(file.dos)) {
-            throw PlatformError(ErrorKind::NotExecutable, path, 0,
+            throw PlatformError(ErrorKind::NotExecutable, path, {},
                                 std::string("fichier de commandes dont le chemin contient « ") +
                                     static_cast<char>(*special) +
                                     " », que l'interpréteur de commandes lirait comme une "
@@ -164,10 +155,13 @@ void startProgram(const std::string &path, int windowStyle) {
     // The program works in its own folder, as when it is opened from Windows' file manager; ours
     // is the system folder, which it has nothing to do with.
     const std::wstring folder = workingFolderFor(file.dos);
-    ProcessHandles process;
+    PROCESS_INFORMATION started{};
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &process.info))
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &started))
         throwLastError(path);
+    // The program runs on its own; its handles are not needed here.
+    const OwnedHandle process(started.hProcess);
+    const OwnedHandle thread(started.hThread);
 }
 
 } // namespace quervelle::fileops

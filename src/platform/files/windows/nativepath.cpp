@@ -1,5 +1,6 @@
 #include "platform/files/pathtext.h"
 
+#include "platform/files/windows/systemerror.h"
 #include "platform/files/windows/systempath.h"
 #include "platform/files/windows/widetext.h"
 
@@ -12,16 +13,14 @@ char pathSeparator() {
 }
 
 bool isAbsolutePath(std::string_view path) {
-    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
-        return true;
-    return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+    return isAbsolutePath(path, '\\');
 }
 
-std::string startFolder(int &error) {
-    error = 0;
+std::string startFolder(std::error_code &error) {
+    error.clear();
     const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
     if (size == 0) {
-        error = static_cast<int>(::GetLastError());
+        error = std::error_code(static_cast<int>(::GetLastError()), std::system_category());
         return {};
     }
     std::wstring buffer(size, L'\0');
@@ -29,11 +28,11 @@ std::string startFolder(int &error) {
     return widetext::toWtf8(buffer);
 }
 
-bool leaveStartFolder(int &error) {
-    error = ::SetCurrentDirectoryW(windows::systemFolder().c_str())
-                ? 0
-                : static_cast<int>(::GetLastError());
-    return error == 0;
+bool leaveStartFolder(std::error_code &error) {
+    error.clear();
+    if (!::SetCurrentDirectoryW(windows::systemFolder().c_str()))
+        error = windows::codeOf(::GetLastError());
+    return !error;
 }
 
 } // namespace quervelle::pathtext

@@ -76,11 +76,16 @@ std::string systemText(unsigned long code) {
     return widetext::toWtf8(text);
 }
 
+std::error_code codeOf(unsigned long code) {
+    return code == 0 ? std::error_code()
+                     : std::error_code(static_cast<int>(code), std::system_category());
+}
+
 PlatformError errorFrom(unsigned long code, const std::string &path, std::string detail) {
     const ErrorKind kind = errorKindOf(code);
     if (kind == ErrorKind::Other && detail.empty())
         detail = systemText(code);
-    return PlatformError(kind, path, static_cast<int>(code), std::move(detail));
+    return PlatformError(kind, path, codeOf(code), std::move(detail));
 }
 
 void throwLastError(const std::string &path) {
@@ -99,13 +104,16 @@ QuietErrors::~QuietErrors() {
 
 } // namespace windows
 
-PlatformError systemError(int code, const std::string &path) {
-    return windows::errorFrom(static_cast<unsigned long>(code), path);
+PlatformError systemError(std::error_code code, const std::string &path) {
+    return windows::errorFrom(static_cast<unsigned long>(code.value()), path);
 }
 
-bool meansNoFolder(int code) {
-    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
-           code == ERROR_INVALID_DRIVE || code == ERROR_DIRECTORY;
+bool meansNoFolder(std::error_code code) {
+    if (code.category() != std::system_category())
+        return false;
+    const int value = code.value();
+    return value == ERROR_FILE_NOT_FOUND || value == ERROR_PATH_NOT_FOUND ||
+           value == ERROR_INVALID_DRIVE || value == ERROR_DIRECTORY;
 }
 
 } // namespace quervelle

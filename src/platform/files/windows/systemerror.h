@@ -6,8 +6,12 @@
 #include "platform/files/errors.h"
 
 #include <string>
+#include <system_error>
 
 namespace quervelle::windows {
+
+// A Windows error code (GetLastError()) typed as such: in std::system_category(); none for 0.
+std::error_code codeOf(unsigned long code);
 
 // The condition a Windows error code (GetLastError()) stands for.
 ErrorKind errorKindOf(unsigned long code);

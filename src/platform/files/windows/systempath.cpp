@@ -1,6 +1,7 @@
 #include "platform/files/windows/systempath.h"
 
 #include "platform/files/errors.h"
+#include "platform/files/windows/systemerror.h"
 #include "platform/files/windows/widetext.h"
 
 #include <windows.h>
@@ -70,7 +71,7 @@ std::size_t rootLength(const std::wstring &path) {
 // Refused before the system sees it, with the code the system would have given.
 [[noreturn]] void refuse(const std::string &path, DWORD code, const char *detail = "") {
     throw PlatformError(code == ERROR_INVALID_NAME ? ErrorKind::InvalidName : ErrorKind::NotFound,
-                        path, static_cast<int>(code), detail);
+                        path, codeOf(code), detail);
 }
 
 } // namespace
