@@ -78,6 +78,7 @@ set(QUERVELLE_controls_SOURCES
   platform/controls/nameorder.cpp
   platform/controls/nameorder.h
   platform/controls/namesort.h
+  platform/controls/sorthalves.h
   platform/controls/startlisting.cpp
   platform/controls/startlisting.h
   platform/controls/twothreads.h)

@@ -2,7 +2,7 @@
 
 #include "platform/controls/icu/keywriter.h"
 #include "platform/controls/nameorder.h"
-#include "platform/controls/twothreads.h"
+#include "platform/controls/sorthalves.h"
 #include "platform/files/namelist.h"
 
 #include <algorithm>
@@ -39,9 +39,6 @@ NameOrder::SortKeys &NameOrder::sortKeys() {
 }
 
 namespace {
-
-// Below this many names a second thread costs more than it saves.
-constexpr std::size_t twoThreadThreshold = 4096;
 
 // The sort keys of some names, one after another in one buffer, each ended by its zero byte,
 // with eight bytes of room after the last.
@@ -321,19 +318,17 @@ NameList BatchSort::take() {
 
 void sortNames(NameList &names, NameOrder &order, NameOrder *helper) {
     const std::span<std::uint32_t> rows = names.rows();
-    const std::size_t count = rows.size();
-    if (count < 2)
+    if (rows.size() < 2)
         return;
     const char *bytes = names.bytes();
 
     std::unique_ptr<SortedPart> first;
     std::unique_ptr<SortedPart> second;
-    const std::size_t half = helper && count >= twoThreadThreshold ? count / 2 : count;
-    if (half < count)
-        runOnTwoThreads([&] { keyAndSort(*helper, bytes, rows.subspan(half), second); },
-                        [&] { keyAndSort(order, bytes, rows.first(half), first); });
-    else
-        keyAndSort(order, bytes, rows, first);
+    sortInHalves(rows.size(), helper != nullptr,
+                 [&](bool aside, std::size_t begin, std::size_t end) {
+                     keyAndSort(aside ? *helper : order, bytes, rows.subspan(begin, end - begin),
+                                aside ? second : first);
+                 });
 
     if (!second) {
         std::size_t out = 0;
@@ -349,15 +344,8 @@ void sortNames(NameList &names, NameOrder &order, NameOrder *helper) {
         const int c = std::strcmp(secondKeys + b.key, firstKeys + a.key);
         return c != 0 ? c < 0 : std::strcmp(bytes + b.name, bytes + a.name) < 0;
     };
-    std::size_t out = 0;
-    auto a = first->entries.begin();
-    auto b = second->entries.begin();
-    while (a != first->entries.end() || b != second->entries.end()) {
-        if (b == second->entries.end() || (a != first->entries.end() && !secondBefore(*b, *a)))
-            rows[out++] = (a++)->name;
-        else
-            rows[out++] = (b++)->name;
-    }
+    mergeHalves<Entry>(
+        first->entries, second->entries, secondBefore, [](const Entry &e) { return e.name; }, rows);
 }
 
 } // namespace quervelle

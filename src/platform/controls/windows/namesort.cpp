@@ -1,7 +1,7 @@
 #include "platform/controls/namesort.h"
 
 #include "platform/controls/nameorder.h"
-#include "platform/controls/twothreads.h"
+#include "platform/controls/sorthalves.h"
 #include "platform/files/namelist.h"
 
 #include <algorithm>
@@ -23,9 +23,6 @@ struct Keyed {
     std::uint32_t offset;
 };
 
-// Below this many names a second thread costs more than it saves.
-constexpr std::size_t twoThreadThreshold = 4096;
-
 } // namespace
 
 // The collator's key objects are made afresh for each sort: nothing is kept with the order.
@@ -37,39 +34,26 @@ void NameOrder::SortKeysDeleter::operator()(SortKeys *keys) const {
 
 void sortNames(NameList &names, NameOrder &order, NameOrder *helper) {
     const std::span<std::uint32_t> rows = names.rows();
-    const std::size_t count = rows.size();
-    if (count < 2)
+    if (rows.size() < 2)
         return;
     const char *bytes = names.bytes();
     auto less = [bytes](const Keyed &a, const Keyed &b) {
         return NameOrder::compareKeys(a.key, bytes + a.offset, b.key, bytes + b.offset) < 0;
     };
-    auto keyAndSort = [&](const NameOrder &by, std::size_t begin, std::size_t end,
-                          std::vector<Keyed> &out) {
-        out.reserve(end - begin);
-        for (std::size_t i = begin; i < end; ++i)
-            out.push_back(Keyed{by.sortKey(bytes + rows[i]), rows[i]});
-        std::sort(out.begin(), out.end(), less);
-    };
 
     std::vector<Keyed> first;
     std::vector<Keyed> second;
-    const std::size_t half = helper && count >= twoThreadThreshold ? count / 2 : count;
-    if (half < count)
-        runOnTwoThreads([&] { keyAndSort(*helper, half, count, second); },
-                        [&] { keyAndSort(order, 0, half, first); });
-    else
-        keyAndSort(order, 0, count, first);
-
-    std::size_t out = 0;
-    auto a = first.begin();
-    auto b = second.begin();
-    while (a != first.end() || b != second.end()) {
-        if (b == second.end() || (a != first.end() && !less(*b, *a)))
-            rows[out++] = (a++)->offset;
-        else
-            rows[out++] = (b++)->offset;
-    }
+    sortInHalves(rows.size(), helper != nullptr,
+                 [&](bool aside, std::size_t begin, std::size_t end) {
+                     const NameOrder &by = aside ? *helper : order;
+                     std::vector<Keyed> &out = aside ? second : first;
+                     out.reserve(end - begin);
+                     for (std::size_t i = begin; i < end; ++i)
+                         out.push_back(Keyed{by.sortKey(bytes + rows[i]), rows[i]});
+                     std::sort(out.begin(), out.end(), less);
+                 });
+    mergeHalves<Keyed>(
+        first, second, less, [](const Keyed &k) { return k.offset; }, rows);
 
     // Freeing a million keys takes a while too: each thread frees the half it made.
     if (!second.empty()) {
