@@ -235,8 +235,9 @@ private:
             m_label->show();
         }
         const auto seen = static_cast<qulonglong>(m_seen.load(std::memory_order_relaxed));
+        // The count written as the rest of the notice, in French, whatever the system's language.
         m_label->setText(QStringLiteral("Lecture du dossier…\n%1 noms lus\n(Échap pour arrêter)")
-                             .arg(QLocale().toString(seen)));
+                             .arg(QLocale(QLocale::French).toString(seen)));
     }
 
     QPointer<QAbstractScrollArea> m_list;

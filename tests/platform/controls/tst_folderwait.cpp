@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -33,7 +35,7 @@ public:
             if (stop)
                 throw ReadStopped();
             std::this_thread::sleep_for(5ms);
-            seen += 10;
+            seen += 1000;
         }
         finished = true;
     }
@@ -90,9 +92,12 @@ void TestFolderWait::waits() {
     bool timerFired = false;
     bool busyCursor = false;
     QTimer::singleShot(0, &window.widget, [&] { timerFired = true; });
+    QString notice;
     QTimer::singleShot(400, &window.widget, [&] {
         busyCursor = QGuiApplication::overrideCursor() &&
                      QGuiApplication::overrideCursor()->shape() == Qt::BusyCursor;
+        if (const auto *label = window.list->findChild<QLabel *>(QStringLiteral("readingNotice")))
+            notice = label->text();
     });
     if (escapeAtMs >= 0)
         QTimer::singleShot(escapeAtMs, &window.widget,
@@ -112,6 +117,15 @@ void TestFolderWait::waits() {
     if (stopped)
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(busyCursor, taskMs >= 500 && !stopped); // the sign of life, past 300 ms only
+    // The count in the notice is written as the rest of it, in French, whatever the system's
+    // language: some tens of thousands by now, their thousands set apart by a space.
+    if (busyCursor)
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^Lecture du dossier…\\n[1-9][0-9]?\\x{202F}[0-9]{3} "
+                                              "noms lus\\n\\(Échap pour arrêter\\)$"))
+                .match(notice)
+                .hasMatch(),
+            qPrintable(notice));
     QVERIFY(!QGuiApplication::overrideCursor());
     QTest::qWait(20); // the timers left fire now
 }
