@@ -1,5 +1,6 @@
 #include "platform/files/namelist.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -23,7 +24,11 @@ void NameList::appendAll(const NameList &other) {
     if (base + other.m_bytes.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too many names in one folder");
     m_bytes.insert(m_bytes.end(), other.m_bytes.begin(), other.m_bytes.end());
-    m_offsets.reserve(m_offsets.size() + other.m_offsets.size());
+    // Room grows by doubling, so that appending batch after batch copies each offset a few
+    // times at most, not once per batch.
+    if (const std::size_t needed = m_offsets.size() + other.m_offsets.size();
+        needed > m_offsets.capacity())
+        m_offsets.reserve(std::max(needed, 2 * m_offsets.capacity()));
     for (const std::uint32_t offset : other.m_offsets)
         m_offsets.push_back(static_cast<std::uint32_t>(base + offset));
 }

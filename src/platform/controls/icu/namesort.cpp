@@ -93,16 +93,14 @@ struct Entry {
 // Eight bytes of a key from key on, as one big-endian number, the bytes past its end made zero.
 // Reads eight bytes whatever the key's length: the arena keeps that much room past its last key.
 std::uint64_t loadHead(const unsigned char *key) {
-    std::uint64_t word = 0; // in memory order, the first byte lowest
-    for (int i = 0; i < 8; ++i)
-        word |= std::uint64_t(key[i]) << 8 * i;
+    std::uint64_t word; // the first byte lowest
+    std::memcpy(&word, key, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word);
     // The lowest byte that is zero is the key's end; the ones after it belong to the next key.
     const std::uint64_t zeros = (word - 0x0101010101010101) & ~word & 0x8080808080808080;
     word &= ((zeros & (~zeros + 1)) >> 7) - 1;
-    std::uint64_t head = 0;
-    for (int i = 0; i < 8; ++i)
-        head |= ((word >> 8 * i) & 0xFF) << (56 - 8 * i);
-    return head;
+    return __builtin_bswap64(word);
 }
 
 // Moves the heads of the entries eight bytes further into their keys, from depth + 8 on. The keys
@@ -295,7 +293,10 @@ void BatchSort::add(NameList batch) {
     KeyWriter &writer = d->order.sortKeys().writer;
     const std::size_t base = d->names.byteCount();
     const std::span<std::uint32_t> rows = batch.rows();
-    d->entries.reserve(d->entries.size() + rows.size());
+    // Where the folder held more names than its size foretold, room grows by doubling: grown to
+    // the exact need at each batch, every batch would copy all the entries before it.
+    if (const std::size_t needed = d->entries.size() + rows.size(); needed > d->entries.capacity())
+        d->entries.reserve(std::max(needed, 2 * d->entries.capacity()));
     for (const std::uint32_t offset : rows) {
         const std::uint32_t key = d->keys.append(writer, std::string_view(batch.bytes() + offset));
         d->entries.push_back(
